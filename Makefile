@@ -1,0 +1,52 @@
+# Lumenhollow: `make run` and `make test` work on a fresh Debian 12 machine.
+# BUILD can point elsewhere so several checkouts or people can build side by side.
+SHELL := /bin/bash
+BUILD ?= build
+NATIVE := $(BUILD)/native
+WIN := $(BUILD)/win
+export LH_BUILD := $(abspath $(BUILD))
+
+.PHONY: all setup native win seam unit wine ui test run bench dist fuzz clean
+
+all: native win
+
+setup:
+	@scripts/setup.sh
+
+native: setup
+	@cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(NATIVE)
+
+win: setup
+	@cmake -S . -B $(WIN) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >/dev/null
+	@cmake --build $(WIN)
+
+seam:
+	@scripts/seam-check.sh
+
+unit: native
+	@$(NATIVE)/unit_tests --gtest_brief=1
+
+wine: win
+	@tests/wine/run.sh $(WIN)
+
+ui: setup
+	@tests/ui/run.sh
+
+# Every test, in order; the last line counts them all.
+test: setup
+	@scripts/run-tests.sh
+
+run: win
+	@scripts/run.sh $(WIN)
+
+bench: native
+	@cmake --build $(NATIVE) --target benchmarks
+	@$(NATIVE)/benchmarks
+
+dist: win
+	@scripts/dist.sh $(WIN)
+
+clean:
+	rm -rf $(BUILD) dist

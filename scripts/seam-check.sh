@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The platform seam: under src/ only *_win files include Windows SDK headers and
+# only *_av files include libav headers, so everything else builds on Linux.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+windows='windows|winuser|winbase|wincodec|d3d11|d3d11_1|d3dcompiler|dxgi[0-9_]*|mfapi|mfidl|mfreadwrite|mfmediaengine|mferror|shlobj|shellapi|shlwapi|shobjidl|dwmapi|wtsapi32|commctrl|commdlg|objbase|ole2|oleauto|combaseapi|unknwn|powrprof|wrl/client|wrl|initguid|propvarutil|winreg|WebView2|webview2'
+bad=0
+while IFS= read -r file; do
+  case "$file" in *_win.cpp|*_win.h) continue ;; esac
+  if grep -nE "^\s*#\s*include\s*[<\"]($windows)\.h[>\"]" "$file"; then
+    echo "seam: $file includes a Windows header but is not a *_win file"; bad=1
+  fi
+done < <(find src -type f \( -name '*.cpp' -o -name '*.h' \))
+while IFS= read -r file; do
+  case "$file" in *_av.cpp|*_av.h) continue ;; esac
+  if grep -nE '^\s*#\s*include\s*[<"]lib(avcodec|avformat|avutil|swscale|swresample)/' "$file"; then
+    echo "seam: $file includes a libav header but is not an *_av file"; bad=1
+  fi
+done < <(find src -type f \( -name '*.cpp' -o -name '*.h' \))
+if [ $bad -ne 0 ]; then echo "seam check: FAILED"; exit 1; fi
+echo "seam check: every platform include sits in a *_win or *_av file"

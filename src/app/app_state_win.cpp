@@ -1,0 +1,4 @@
+#include "app/app_state_win.h"
+
+AppState gApp;
+Settings gSettings;

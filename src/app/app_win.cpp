@@ -1,0 +1,196 @@
+#include "app/app_win.h"
+
+#include <commctrl.h>
+#include <mfapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <wtsapi32.h>
+
+#include <utility>
+
+#include "app/app_state_win.h"
+#include "app/command_line.h"
+#include "app/frame_timer_win.h"
+#include "app/main_window_win.h"
+#include "app/settings_store_win.h"
+#include "app/tray_win.h"
+#include "app/wide_win.h"
+#include "bake/bake_child_win.h"
+#include "desktop/screens_win.h"
+#include "library/library_window_win.h"
+#include "library/samples_win.h"
+#include "pause/badges_win.h"
+#include "render/graphics_win.h"
+
+namespace {
+
+// {6FE69556-704A-47A0-8F24-C28D936FDA47}
+constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+// Returns false when another instance owns the program; it has been asked to
+// open its library window.
+bool TakeSingleInstance() {
+  gApp.instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutex);
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+  if (HWND first = FindWindowW(kMainClass, nullptr)) {
+    PostMessageW(first, WM_APP_OPEN_LIBRARY, 0, 0);
+    return false;
+  }
+  // The first instance is starting or ending: wait for it to let go.
+  const DWORD wait = WaitForSingleObject(gApp.instanceMutex, 5000);
+  return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+}
+
+void ComputeFolders() {
+  wchar_t exe[260] = {};
+  GetModuleFileNameW(nullptr, exe, 260);
+  PathRemoveFileSpecW(exe);
+  gApp.exeDir = U16(exe);
+  PWSTR roaming = nullptr;
+  SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming);
+  gApp.dataDir = U16(roaming) + u"\\Lumenhollow";
+  CoTaskMemFree(roaming);
+  CreateDirectoryW(W(gApp.dataDir), nullptr);
+}
+
+void CreateImagingFactory() {
+  gApp.imagingFactory.Reset();
+  CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&gApp.imagingFactory));
+}
+
+void LoadOrCreateSettings() {
+  if (LoadSettings(gApp.dataDir + u"\\lumenhollow.ini")) return;
+  gApp.firstRun = true;
+  unsigned counter = 0;
+  EnumDisplayMonitors(nullptr, nullptr, AssignSampleWallpapers, reinterpret_cast<LPARAM>(&counter));
+  SaveSettings();
+}
+
+void LoadIcons() {
+  gApp.bigIcon = static_cast<HICON>(LoadImageW(gApp.instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+  if (FAILED(LoadIconMetric(gApp.instance, MAKEINTRESOURCEW(1), LIM_SMALL, &gApp.smallIcon)) || !gApp.smallIcon)
+    gApp.smallIcon = LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+void RegisterWindowClasses() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.hInstance = gApp.instance;
+  const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  const struct {
+    const wchar_t* name;
+    WNDPROC proc;
+    HBRUSH background;
+  } classes[] = {
+      {kMainClass, MainWindowProc, nullptr},     {kSurfaceClass, SurfaceWindowProc, black},
+      {kSaverClass, SaverWindowProc, black},     {kBadgeClass, BadgeWindowProc, black},
+      {kLibraryClass, LibraryWindowProc, black},
+  };
+  for (const auto& c : classes) {
+    wc.lpszClassName = c.name;
+    wc.lpfnWndProc = c.proc;
+    wc.hbrBackground = c.background;
+    if (c.proc == LibraryWindowProc) {
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      wc.hIcon = gApp.bigIcon;
+      wc.hIconSm = gApp.smallIcon;
+    }
+    RegisterClassExW(&wc);
+  }
+}
+
+void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+  // Re-setting the timer restarts it: a burst of events gives one decision.
+  SetTimer(gApp.mainWindow, TIMER_REDECIDE, 150, nullptr);
+}
+
+void CreateMainWindow() {
+  gApp.taskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
+  gApp.mainWindow = CreateWindowExW(WS_EX_TOOLWINDOW, kMainClass, L"Lumenhollow", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                    nullptr, gApp.instance, nullptr);
+  ChangeWindowMessageFilterEx(gApp.mainWindow, gApp.taskbarCreatedMsg, MSGFLT_ALLOW, nullptr);
+  WTSRegisterSessionNotification(gApp.mainWindow, NOTIFY_FOR_THIS_SESSION);
+  RegisterPowerSettingNotification(gApp.mainWindow, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+  constexpr DWORD kHookFlags = WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
+  SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWindowEvent, 0, 0, kHookFlags);
+  SetWinEventHook(EVENT_SYSTEM_MOVESIZEEND, EVENT_SYSTEM_MOVESIZEEND, nullptr, OnWindowEvent, 0, 0, kHookFlags);
+  SetWinEventHook(EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND, nullptr, OnWindowEvent, 0, 0, kHookFlags);
+}
+
+void CreateFrameTimer() {
+  gApp.frameTimer =
+      CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+  if (!gApp.frameTimer) gApp.frameTimer = CreateWaitableTimerW(nullptr, FALSE, nullptr);
+}
+
+void RunMessageLoop() {
+  LARGE_INTEGER counter;
+  QueryPerformanceFrequency(&counter);
+  gApp.qpcFrequency = counter.QuadPart;
+  QueryPerformanceCounter(&counter);
+  gApp.lastFrameCounter = counter.QuadPart;
+  for (;;) {
+    const bool armed = gApp.frameTimerState.armed;
+    const DWORD wait = MsgWaitForMultipleObjectsEx(armed ? 1 : 0, &gApp.frameTimer, INFINITE, QS_ALLINPUT,
+                                                   MWMO_INPUTAVAILABLE);
+    if (!armed) {
+      // While nothing animates every wake-up resets the time base, so the
+      // first frame after re-arming does not see the idle time.
+      QueryPerformanceCounter(&counter);
+      gApp.lastFrameCounter = counter.QuadPart;
+    } else if (wait == WAIT_OBJECT_0) {
+      RunFrame();
+    }
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+void Shutdown() {
+  ReleaseGraphicsAtExit();
+  gApp.imagingFactory.Reset();
+  MFShutdown();
+  CoUninitialize();
+  if (gApp.frameTimer) CloseHandle(std::exchange(gApp.frameTimer, nullptr));
+  CloseHandle(std::exchange(gApp.instanceMutex, nullptr));
+}
+
+}  // namespace
+
+int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
+  gApp.instance = instance;
+  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  const CommandLine commandLine = ParseCommandLine(U16(commandLineText));
+  if (commandLine.bakeChild) {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    MFStartup(MF_VERSION, MFSTARTUP_LITE);
+    return RunBakeChild(commandLine.bakeArguments);
+  }
+  if (!TakeSingleInstance()) return 0;
+  gApp.trayStart = commandLine.tray;
+  gApp.tourRequested = commandLine.tour;
+  ComputeFolders();
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  MFStartup(MF_VERSION, MFSTARTUP_LITE);
+  CreateImagingFactory();
+  LoadOrCreateSettings();
+  LoadIcons();
+  RegisterWindowClasses();
+  CreateMainWindow();
+  CreateFrameTimer();
+  AddTrayIcon();
+  RebuildScreens();
+  SetTimer(gApp.mainWindow, TIMER_HOUSEKEEPING, 1000, nullptr);
+  if (!gApp.trayStart || gApp.firstRun) OpenLibraryWindow();
+  RunMessageLoop();
+  Shutdown();
+  return 0;
+}

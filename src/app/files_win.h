@@ -1,0 +1,11 @@
+#pragma once
+// Whole-file reads and writes. Paths are UTF-16.
+#include <string>
+
+// True only when the whole file was read (an empty file gives true and "").
+bool ReadWholeFile(const std::u16string& path, std::string& bytes);
+// Replaces the file; failures are silent.
+void WriteWholeFile(const std::u16string& path, const std::string& bytes);
+// Writes a temporary file beside `path`, flushes it and moves it over `path`.
+// On any failure the old file is left exactly as it was and false is returned.
+bool ReplaceFileContents(const std::u16string& path, const std::string& bytes);

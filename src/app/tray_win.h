@@ -1,0 +1,4 @@
+#pragma once
+// The notification-area icon of the main window.
+void AddTrayIcon();
+void RemoveTrayIcon();
