@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "app/frame_pacing.h"
+#include "library/library_window_geometry.h"
+#include "library/samples.h"
+
+namespace {
+
+TEST(CommandLine, BakeOnlyAtTheVeryStart) {
+  const CommandLine bake = ParseCommandLine(u"--bake a\x1f" u"b --tray");
+  EXPECT_TRUE(bake.bakeChild);
+  EXPECT_EQ(bake.bakeArguments, u"a\x1f" u"b --tray");
+  EXPECT_FALSE(bake.tray);
+
+  const CommandLine late = ParseCommandLine(u"--tray --bake x");
+  EXPECT_FALSE(late.bakeChild);
+  EXPECT_TRUE(late.tray);
+  EXPECT_FALSE(ParseCommandLine(u" --bake x").bakeChild);
+  EXPECT_FALSE(ParseCommandLine(u"--bake").bakeChild);  // the blank belongs to the option
+  EXPECT_FALSE(ParseCommandLine(u"--BAKE x").bakeChild);
+}
+
+TEST(CommandLine, TrayAndTourAnywhereCaseSensitive) {
+  const CommandLine both = ParseCommandLine(u"x--tourx --tray");
+  EXPECT_TRUE(both.tray);
+  EXPECT_TRUE(both.tour);
+  EXPECT_FALSE(ParseCommandLine(u"--TRAY").tray);
+  EXPECT_FALSE(ParseCommandLine(u"").tour);
+}
+
+TEST(FramePacing, PeriodIsThousandOverFpsNeverZero) {
+  EXPECT_EQ(FramePeriodMs(30), 33);
+  EXPECT_EQ(FramePeriodMs(240), 4);
+  EXPECT_EQ(FramePeriodMs(5), 200);
+  EXPECT_EQ(FramePeriodMs(2000), 1);
+}
+
+TEST(FramePacing, NeedSkipsRecordsThatArePausedAndReady) {
+  EXPECT_FALSE(FramesNeeded({}));
+  const FrameNeed pausedReady{true, true, true}, pausedLoading{true, true, false},
+      still{false, false, true}, playing{true, false, true};
+  EXPECT_FALSE(FramesNeeded(std::vector{pausedReady, still}));
+  EXPECT_TRUE(FramesNeeded(std::vector{pausedReady, pausedLoading}));
+  EXPECT_TRUE(FramesNeeded(std::vector{still, playing}));
+}
+
+TEST(FramePacing, TimerArmsOnceRearmsOnRateChangeAndCancels) {
+  FrameTimerState state;
+  EXPECT_EQ(DecideFrameTimer(false, state, 30), FrameTimerAction::Keep);
+  EXPECT_EQ(DecideFrameTimer(true, state, 30), FrameTimerAction::Arm);
+  state = {true, 30};
+  EXPECT_EQ(DecideFrameTimer(true, state, 30), FrameTimerAction::Keep);
+  EXPECT_EQ(DecideFrameTimer(true, state, 60), FrameTimerAction::Arm);
+  EXPECT_EQ(DecideFrameTimer(false, state, 30), FrameTimerAction::Cancel);
+}
+
+TEST(FramePacing, DeltaIsCappedAtAQuarterSecond) {
+  EXPECT_DOUBLE_EQ(FrameDeltaSeconds(1'033'000, 1'000'000, 1'000'000), 0.033);
+  EXPECT_DOUBLE_EQ(FrameDeltaSeconds(9'000'000, 1'000'000, 1'000'000), 0.25);
+  EXPECT_DOUBLE_EQ(FrameDeltaSeconds(5, 5, 0), 0.0);
+}
+
+TEST(LibraryWindow, CentredAndLimitedByDpiAndWorkArea) {
+  const Rect big = LibraryWindowRect({0, 0, 1920, 1040}, 96);
+  EXPECT_EQ(big.left, 370);
+  EXPECT_EQ(big.top, 130);
+  EXPECT_EQ(big.right - big.left, 1180);
+  EXPECT_EQ(big.bottom - big.top, 780);
+  const Rect small = LibraryWindowRect({0, 0, 1366, 728}, 96);
+  EXPECT_EQ(small.right - small.left, 1180);
+  EXPECT_EQ(small.bottom - small.top, 669);
+  EXPECT_EQ(small.left, 93);
+  EXPECT_EQ(small.top, 29);
+  const Rect hidpi = LibraryWindowRect({-2880, 100, 0, 1900}, 192);
+  EXPECT_EQ(hidpi.right - hidpi.left, 2360);
+  EXPECT_EQ(hidpi.left, -2880 + (2880 - 2360) / 2);
+}
+
+TEST(Samples, FirstRunCyclesThroughTheFourVideos) {
+  EXPECT_EQ(SampleWallpaperName(0), u"misty-peaks.mp4");
+  EXPECT_EQ(SampleWallpaperName(2), u"deep-space.mp4");
+  EXPECT_EQ(SampleWallpaperName(4), u"misty-peaks.mp4");
+}
+
+}  // namespace

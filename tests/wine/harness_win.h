@@ -1,0 +1,42 @@
+#pragma once
+// Drives the real lumenhollow.exe from Wine integration tests.
+#include <windows.h>
+
+#include <string>
+
+namespace harness {
+
+// The folder of the test executable; lumenhollow.exe and the test tools sit beside it.
+std::wstring BuildDir();
+// The program's data folder: roaming application data plus \Lumenhollow.
+std::wstring DataDir();
+// Removes the data folder (or a file standing in its place) and everything in it.
+void RemoveDataDir();
+bool FileExists(const std::wstring& path);
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// A running lumenhollow.exe that is ended (killed if need be) when it goes out of scope.
+class App {
+ public:
+  explicit App(const std::wstring& arguments);
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  bool Started() const { return process_ != nullptr; }
+  DWORD Pid() const { return pid_; }
+  // Waits for the process to end; returns its exit code, or STILL_ACTIVE on timeout.
+  DWORD WaitExit(DWORD timeoutMs);
+  bool Running() const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+// Polls for a top-level window of `className` owned by `pid` (any process when 0).
+HWND WaitForWindow(const wchar_t* className, DWORD pid, DWORD timeoutMs);
+HWND FindProcessWindow(const wchar_t* className, DWORD pid);
+
+}  // namespace harness
