@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix
-  wine wine64 xvfb xauth x11-utils imagemagick
+  wine wine64 xvfb xauth imagemagick zip
   googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
 )
 # Later parts of the program list what they add, one package a line.

@@ -1,0 +1,50 @@
+// lhctl: asks a running Lumenhollow to do what its tray menu does, so scripts
+// can drive it. Usage: lhctl wait [seconds] | open | pause | exit [seconds]
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <cwctype>
+
+namespace {
+
+HWND WaitForMain(int seconds) {
+  for (int i = 0; i < seconds * 10; ++i) {
+    if (HWND w = FindWindowW(L"LumenhollowMain", nullptr)) return w;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+int Seconds(int argc, wchar_t** argv, int fallback) {
+  return argc > 2 && std::iswdigit(argv[2][0]) ? _wtoi(argv[2]) : fallback;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::fputs("usage: lhctl wait [seconds] | open | pause | exit [seconds]\n", stderr);
+    return 2;
+  }
+  const wchar_t* verb = argv[1];
+  HWND main = WaitForMain(std::wcscmp(verb, L"wait") == 0 ? Seconds(argc, argv, 20) : 1);
+  if (!main) {
+    std::fputs("lhctl: Lumenhollow is not running\n", stderr);
+    return 1;
+  }
+  if (std::wcscmp(verb, L"wait") == 0) return 0;
+  const WPARAM command = std::wcscmp(verb, L"open") == 0    ? 1
+                         : std::wcscmp(verb, L"pause") == 0 ? 2
+                         : std::wcscmp(verb, L"exit") == 0  ? 4
+                                                            : 0;
+  if (command == 0) {
+    std::fputs("lhctl: unknown command\n", stderr);
+    return 2;
+  }
+  PostMessageW(main, WM_COMMAND, command, 0);
+  if (command != 4) return 0;
+  // Exit: wait until the window is gone, so the caller knows shutdown finished.
+  for (int i = 0; i < Seconds(argc, argv, 10) * 10 && IsWindow(main); ++i) Sleep(100);
+  return IsWindow(main) ? 1 : 0;
+}
