@@ -120,6 +120,33 @@ test('1,000 items render without errors, and a repeated state touches no card', 
   await p.close();
 });
 
+test('every control has a name for screen readers, and reduced motion is respected', async () => {
+  const p = await openPage(browser, { reducedMotion: true });
+  await p.deliver(fx.state());
+  const pg = p.page;
+  for (const view of ['Wallpapers', 'Bake studio', 'Settings']) {
+    await pg.getByRole('tab', { name: view }).click();
+    const unnamed = await pg.evaluate(() => [...document.querySelectorAll('button, input, select, [role="radio"], [role="tab"], [tabindex="0"]')]
+      .filter((e) => e.offsetParent !== null)
+      .filter((e) => {
+        const named = (e.getAttribute('aria-label') || '').trim() || (e.textContent || '').trim() ||
+          (e.labels && e.labels.length) || e.getAttribute('aria-labelledby') || e.getAttribute('title');
+        return !named;
+      }).map((e) => e.outerHTML.slice(0, 80)));
+    assert.deepEqual(unnamed, [], view + ': controls without a name');
+  }
+  // No movement: transitions are off and preview videos wait for the pointer.
+  await pg.getByRole('tab', { name: 'Bake studio' }).click();
+  await pg.getByRole('button', { name: 'Preview all effects' }).click();
+  await p.deliver({ t: 'bake', kind: 1, preset: 2, pct: 0, path: 'p.mp4', url: require('./harness').media('clip.webm') });
+  await pg.waitForTimeout(300);
+  assert.equal(await pg.locator('.preset video').evaluate((v) => v.paused), true);
+  assert.equal(await pg.locator('.preset').first().evaluate((e) => getComputedStyle(e.querySelector('.preset-media'), '::after').animationName), 'none');
+  assert.equal(await pg.locator('#toast').evaluate((e) => getComputedStyle(e).transitionDuration), '0s');
+  assert.deepEqual(p.errors, []);
+  await p.close();
+});
+
 test('the golden state texts of the program render without errors', async (t) => {
   const dir = path.join(REPO, 'tests/golden');
   const files = fs.existsSync(dir) ? fs.readdirSync(dir).filter((f) => /^state-.*\.json$/.test(f)).sort() : [];
@@ -129,11 +156,15 @@ test('the golden state texts of the program render without errors', async (t) =>
     const text = fs.readFileSync(path.join(dir, f), 'utf8');
     const msg = JSON.parse(text);
     assert.equal(msg.t, 'state', f);
-    await p.deliver(msg);
+    await p.deliverText(text);
     const items = Array.isArray(msg.items) ? msg.items.length : 0;
     assert.equal(await p.page.locator('#library-grid .card').count(), items, f + ': one card per item');
     const screens = Array.isArray(msg.screens) ? msg.screens.length : 0;
     assert.equal(await p.page.locator('#monitor-map .monitor').count(), screens, f + ': one drawing per screen');
+    const names = await p.page.$$eval('#library-grid .card-name', (els) => els.map((e) => e.textContent));
+    assert.deepEqual(names, (msg.items || []).map((i) => i.name), f + ': names shown as sent');
+    assert.equal(await p.page.locator('#monitor-map .span-layer').count(), msg.mode === 'span' ? 1 : 0, f + ': span drawn in span mode');
+    assert.equal(await p.page.locator('#status-cpu').textContent(), 'CPU ' + msg.stats.cpu.toFixed(1) + ' %', f);
   }
   assert.deepEqual(p.errors, []);
   await p.close();
@@ -164,6 +195,7 @@ test('screenshots for review at 1180×780 and 860×600', async () => {
       await p.page.screenshot({ path: path.join(out, `library-tour-${w}x${h}.png`) });
     }
     assert.deepEqual(p.errors, []);
+    assert.deepEqual(p.loadFailures, [], 'every fixture file the page asked for exists');
     await p.close();
   }
   for (const f of shots) assert.ok(fs.statSync(f).size > 10000, f);

@@ -16,6 +16,19 @@
   let dragging = null;
   let pending = false;
   let media = null;
+  let aspect = 16 / 9;
+
+  // The box takes the target's shape, as large as the panel and its height cap allow;
+  // a portrait screen gets a portrait box.
+  function fitBox() {
+    const ps = getComputedStyle(box.parentElement);
+    const availW = box.parentElement.clientWidth - parseFloat(ps.paddingLeft) - parseFloat(ps.paddingRight);
+    const maxH = parseFloat(getComputedStyle(box).maxHeight) || 190;
+    const a = Number.isFinite(aspect) && aspect > 0 ? LH.clamp(aspect, 0.2, 8) : 16 / 9;
+    const w = Math.min(availW, maxH * a);
+    box.style.width = w.toFixed(1) + 'px';
+    box.style.height = (w / a).toFixed(1) + 'px';
+  }
 
   const busy = () => dragging || performance.now() - touchedAt < 1500;
 
@@ -101,7 +114,8 @@
     const ti = LH.targetInfo();
     const item = LH.itemsByPath.get(ti.path);
     const framable = !!item && (item.kind === 'video' || item.kind === 'image');
-    box.style.aspectRatio = ti.w + ' / ' + ti.h;
+    aspect = ti.w / ti.h;
+    fitBox();
     const keyChanged = ti.key !== f.key || ti.path !== f.path;
     if (keyChanged) {
       f.key = ti.key; f.path = ti.path;
@@ -185,6 +199,7 @@
       });
       LH.$('frame-reset').addEventListener('click', reset);
       new ResizeObserver(draw).observe(box);
+      new ResizeObserver(fitBox).observe(box.parentElement);
     },
     render,
   });
