@@ -79,6 +79,27 @@ test('dropped files reach postMessageWithAdditionalObjects as "drop"', async () 
   await p.close();
 });
 
+test('a video without a thumbnail previews itself, muted, while hovered', async () => {
+  const p = await openPage(browser);
+  await p.deliver(fx.state());
+  const pg = p.page;
+  const card = pg.locator('.card', { hasText: 'My clip' });
+  assert.equal(await card.locator('video').count(), 0, 'nothing plays before the pointer comes');
+  await card.hover();
+  await card.locator('video').waitFor();
+  const v = await card.locator('video').evaluate((e) => ({ muted: e.muted, loop: e.loop, src: e.src }));
+  assert.deepEqual(v, { muted: true, loop: true, src: fx.ITEMS.find((i) => i.name === 'My clip').url });
+  await pg.waitForFunction(() => { const e = document.querySelector('.card video'); return e && !e.paused && e.currentTime > 0; });
+  await pg.mouse.move(5, 700);
+  assert.equal(await card.locator('video').count(), 0, 'and stops when it leaves');
+  // Items with a thumbnail never load their video.
+  await pg.locator('.card', { hasText: 'Deep space' }).hover();
+  await pg.waitForTimeout(300);
+  assert.equal(await pg.locator('.card video').count(), 0);
+  assert.deepEqual(p.errors, []);
+  await p.close();
+});
+
 test('1,000 items render without errors, and a repeated state touches no card', async () => {
   const p = await openPage(browser);
   const items = fx.manyItems(1000);

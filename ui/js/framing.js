@@ -130,7 +130,7 @@
     box.classList.toggle('disabled', !f.usable);
     box.classList.toggle('fit', st.set.fit);
     zoomIn.disabled = !f.usable;
-    LH.$('frame-reset').disabled = !f.usable || !ti.frame;
+    LH.$('frame-reset').disabled = !f.usable;
     box.tabIndex = f.usable ? 0 : -1;
     box.setAttribute('aria-disabled', f.usable ? 'false' : 'true');
     let text;

@@ -135,6 +135,7 @@
     const use = usage(st);
     const seen = new Map();
     const nextOrder = [];
+    let refilter = false;
     for (const item of st.items) {
       const n = seen.get(item.path) || 0;
       seen.set(item.path, n + 1);
@@ -144,7 +145,7 @@
       if (!c) { c = buildCard(key); cards.set(key, c); }
       const used = use.get(item.path) || [];
       const sig = [item.name, item.kind, item.mine, item.ok, item.thumb, item.url, used.join(',')].join('\u0001');
-      if (sig !== c.sig) { c.sig = sig; fillCard(c, item, used); }
+      if (sig !== c.sig) { c.sig = sig; fillCard(c, item, used); refilter = true; }
     }
     const keep = new Set(nextOrder);
     for (const [key, c] of cards) if (!keep.has(key)) { stopPreview(c); c.li.remove(); cards.delete(key); }
@@ -153,8 +154,9 @@
       for (const key of nextOrder) frag.append(cards.get(key).li);
       grid.append(frag);
       order = nextOrder;
-      applyFilter();
+      refilter = true;
     }
+    if (refilter && filterIn.value) applyFilter();
     if (!activeKey || !cards.has(activeKey)) activeKey = order[0] || null;
     syncTabStops();
     LH.$('library-count').textContent = st.items.length ? String(st.items.length) : '';
