@@ -5,7 +5,6 @@
 #ifndef _WIN32
 #include <dirent.h>
 #include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -17,8 +16,6 @@ std::string SystemPath(const std::u16string& path) {
 }
 
 }  // namespace
-
-#ifndef _WIN32
 
 uint32_t PosixFileProbe::Attributes(const std::u16string& path) const {
   struct stat info;
