@@ -124,6 +124,24 @@ test('1,000 items render without errors, and a repeated state touches no card', 
   });
   const kept = await pg.evaluate(() => [...document.querySelectorAll('.card-main')].filter((b) => b.__mark === 1).length);
   assert.equal(kept, 1000);
+  // The once-a-second state with only new figures changes the figures and nothing else.
+  const touched = await pg.evaluate(() => {
+    const mo = new MutationObserver(() => {});
+    mo.observe(document.body, { subtree: true, childList: true, attributes: true, characterData: true });
+    const s = structuredClone(window.__big);
+    s.stats.cpu = 42.5;
+    s.stats.ram = 321;
+    window.__deliver(s);
+    const out = [];
+    for (const m of mo.takeRecords()) {
+      const el = m.target.nodeType === 1 ? m.target : m.target.parentElement;
+      if (!el.closest('#status')) out.push((el.id || el.className || el.tagName) + ' ' + m.type + ' ' + (m.attributeName || ''));
+    }
+    mo.disconnect();
+    return out;
+  });
+  assert.deepEqual(touched, []);
+  assert.equal(await pg.locator('#status-cpu').textContent(), 'CPU 42.5 %');
   // One changed item changes one card; the others keep their nodes.
   const changed = items.slice();
   changed[500] = Object.assign({}, changed[500], { name: 'Renamed' });

@@ -107,7 +107,7 @@
     if (LH.state.mode === 'span' && LH.state.span) target.wantSpan = false;
     LH.itemsByPath = new Map();
     for (const it of LH.state.items) if (!LH.itemsByPath.has(it.path)) LH.itemsByPath.set(it.path, it);
-    document.body.classList.remove('waiting');
+    if (document.body.classList.contains('waiting')) document.body.classList.remove('waiting');
     LH.refresh();
   });
 
