@@ -5,9 +5,10 @@ const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { launch, openPage, cmd, REPO, BUILD } = require('./harness');
+const { launch, openPage, REPO, BUILD, PAGE_URL, media } = require('./harness');
 const fx = require('./fixtures');
 
+const mediaDir = media('');
 let browser;
 before(async () => { browser = await launch(); });
 after(async () => { await browser.close(); });
@@ -235,6 +236,10 @@ test('screenshots for review at 1180×780 and 860×600', async () => {
     }
     assert.deepEqual(p.errors, []);
     assert.deepEqual(p.loadFailures, [], 'every fixture file the page asked for exists');
+    // Nothing comes from anywhere but the page's own folder and the files the state names.
+    const uiDir = PAGE_URL.replace(/library\.html$/, '');
+    const stray = p.requests.filter((u) => !u.startsWith(uiDir) && !u.startsWith(mediaDir));
+    assert.deepEqual(stray, []);
     await p.close();
   }
   for (const f of shots) assert.ok(fs.statSync(f).size > 10000, f);
