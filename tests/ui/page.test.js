@@ -71,6 +71,16 @@ test('dropped files reach postMessageWithAdditionalObjects as "drop"', async () 
     { text: 'drop', count: 1, names: ['c.html'], allFiles: true },
   ]);
   assert.deepEqual(await p.posted(), ['ready'], 'a drop is not a plain message');
+  // Dragged text or links are refused without navigating away, and nothing is sent.
+  const text = await pg.evaluate(() => {
+    const dt = new DataTransfer();
+    dt.setData('text/uri-list', 'https://example.invalid/');
+    const over = new DragEvent('dragover', { dataTransfer: dt, bubbles: true, cancelable: true });
+    document.body.dispatchEvent(over);
+    return { prevented: over.defaultPrevented, effect: dt.dropEffect, veil: !document.getElementById('drop-veil').hidden };
+  });
+  assert.deepEqual(text, { prevented: true, effect: 'none', veil: false });
+  assert.equal((await p.drops()).length, 2);
   // The program answers with "added": the new items are announced; an empty answer explains.
   await p.deliver({ t: 'added', paths: [fx.U + 'lake.jpg'] });
   assert.equal(await pg.locator('#toast').textContent(), 'Added Lake');
