@@ -165,6 +165,11 @@ test('1,000 items render without errors, and a repeated state touches no card', 
   // Filtering works at this size too.
   await pg.locator('#library-filter').fill('Wallpaper 099');
   assert.equal(await pg.locator('#library-grid .card:not([hidden])').count(), 10);
+  // Tab from the filter lands on the first card still shown.
+  await pg.locator('#library-filter').press('Tab');
+  await pg.keyboard.press('Tab');
+  await pg.keyboard.press('Tab');
+  assert.match(await pg.evaluate(() => document.activeElement.getAttribute('aria-label') || ''), /^Wallpaper 0990/);
   assert.deepEqual(p.errors, []);
   console.log(`# 1000 items: ${perState.toFixed(1)} ms to handle and lay out a repeated state`);
   await p.close();

@@ -322,6 +322,12 @@
       if (c.li.hidden !== hide) c.li.hidden = hide;
       if (!hide) shown++;
     }
+    // The grid's one tab stop must stay on a card that can be seen.
+    const active = cards.get(activeKey);
+    if (active && active.li.hidden) {
+      const first = order.map((k) => cards.get(k)).find((c) => !c.li.hidden);
+      if (first) setActive(first.li.dataset.key);
+    }
     grid.classList.toggle('no-match', !!q && shown === 0);
     grid.dataset.empty = q && !shown ? 'Nothing in the library matches “' + filterIn.value.trim() + '”' : '';
   }
