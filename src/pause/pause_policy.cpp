@@ -64,8 +64,7 @@ void IsDesktopCovered(const WindowFacts& window, const ScreenList& screens, std:
   for (size_t i = 0; i < screens.size() && i < covered.size(); ++i) {
     const Screen& screen = *screens[i];
     if (covered[i] || screen.spanning) continue;
-    // A null monitor is "unknown", never a match for another unknown one.
-    if (window.maximized && window.monitor && window.monitor == screen.monitor) {
+    if (window.maximized && window.monitor == screen.monitor) {
       covered[i] = true;
     } else if (HidesWorkArea(window.rect, screen.workArea)) {
       covered[i] = true;
