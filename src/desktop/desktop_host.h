@@ -7,13 +7,14 @@
 struct TopLevelWindow {
   void* window = nullptr;
   bool holdsIconView = false;  // it has a SHELLDLL_DefView child
-  void* nextWorkerW = nullptr;  // the next top-level WorkerW after it; looked at only when it holds the icon view
+  void* nextWorkerW =
+      nullptr;  // the next top-level WorkerW after it; looked at only when it holds the icon view
 };
 
 struct DesktopShellFacts {
-  void* progman = nullptr;            // null: no desktop at all
-  bool progmanHoldsIconView = false;  // the icon view is Progman's own child
-  void* progmanWorkerW = nullptr;     // Progman's first WorkerW child
+  void* progman = nullptr;               // null: no desktop at all
+  bool progmanHoldsIconView = false;     // the icon view is Progman's own child
+  void* progmanWorkerW = nullptr;        // Progman's first WorkerW child
   std::span<const TopLevelWindow> walk;  // consulted only when the icon view is elsewhere
 };
 
