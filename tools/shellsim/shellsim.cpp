@@ -31,8 +31,9 @@
 //
 // Kill it (TerminateProcess) and start it again to simulate a shell restart:
 // every window it made goes with it.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cwchar>
 
