@@ -43,6 +43,7 @@ class RenderTest : public testing::Test {
     MFStartup(MF_VERSION, MFSTARTUP_LITE);
     if (!gApp.imagingFactory)
       CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&gApp.imagingFactory));
+    savedDataDir_ = gApp.dataDir;
     gApp.dataDir = ScratchDir().windowsDir;
     WNDCLASSW wc{};
     wc.lpfnWndProc = TestWindowProc;
@@ -50,6 +51,8 @@ class RenderTest : public testing::Test {
     wc.lpszClassName = L"LumenhollowRenderTest";
     RegisterClassW(&wc);
   }
+
+  static void TearDownTestSuite() { gApp.dataDir = savedDataDir_; }
 
   void SetUp() override {
     ASSERT_TRUE(gApp.imagingFactory);
@@ -95,6 +98,7 @@ class RenderTest : public testing::Test {
     return shot;
   }
 
+  static inline std::u16string savedDataDir_;
   Settings saved_;
   HWND window_ = nullptr;
 };
@@ -328,18 +332,22 @@ class GpuResetTest : public RenderTest {
     gRenderingStopped = false;
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
+    savedApp_ = {gApp.mainWindow, gApp.qpcFrequency};
     gApp.qpcFrequency = f.QuadPart;
     gApp.mainWindow = CreateWindowExW(0, L"LumenhollowRenderTest", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
   }
   void TearDown() override {
     DestroyWindow(gApp.mainWindow);
-    gApp.mainWindow = nullptr;
+    gApp.mainWindow = savedApp_.first;
+    gApp.qpcFrequency = savedApp_.second;
     gGpuResets = {};
     gRenderingStopped = false;
     gFailNextPresent = false;
     RenderTest::TearDown();
   }
+
+  std::pair<HWND, int64_t> savedApp_;
 
   // A screen drawing an animated GIF, as the surfaces would hold it.
   void AddAnimatedScreen() {
