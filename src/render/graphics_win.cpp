@@ -52,7 +52,11 @@ bool CreateBuiltInShaders() {
 }  // namespace
 
 bool EnsureDevice() {
-  if (gGraphics.device && gGraphics.device->GetDeviceRemovedReason() == S_OK) return true;
+  // A healthy device whose built-in shaders failed earlier is not usable:
+  // answering true would have every surface draw nothing.
+  if (gGraphics.device && gGraphics.device->GetDeviceRemovedReason() == S_OK && gGraphics.fullScreenVertexShader &&
+      gGraphics.blitPixelShader && gGraphics.sampler)
+    return true;
   ReleaseDevice();
   if (!CreateDevice(D3D_DRIVER_TYPE_HARDWARE, D3D11_CREATE_DEVICE_BGRA_SUPPORT | D3D11_CREATE_DEVICE_VIDEO_SUPPORT) &&
       !CreateDevice(D3D_DRIVER_TYPE_HARDWARE, D3D11_CREATE_DEVICE_BGRA_SUPPORT) &&

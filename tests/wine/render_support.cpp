@@ -62,10 +62,9 @@ bool Shot::Take(const RECT& area) {
   const std::string unixPath = ScratchDir().unixDir + "/" + name;
   const std::u16string donePath = ScratchDir().windowsDir + u"\\" + Utf8ToUtf16(name) + u".ppm";
   char command[2048];
-  // The whole root window: cropping inside ImageMagick's import loses what
-  // Direct3D drew under Xvfb, so the area is cut out here. Wine starts Linux
-  // programs directly; the finished file appears by rename, so a half-written
-  // one is never read.
+  // The whole root window, cut to the area here. Wine starts Linux programs
+  // directly; the finished file appears by rename, so a half-written one is
+  // never read, and the name is removed first so an old one never is either.
   snprintf(command, sizeof command,
            "/bin/sh -c \"import -window root -depth 8 ppm:%s.tmp && mv %s.tmp %s.ppm\"", unixPath.c_str(),
            unixPath.c_str(), unixPath.c_str());
