@@ -170,23 +170,19 @@ void BakeEffect::RenderBase(float t, float zoom, float dx, float dy, const float
       const F4 w10 = fx * (one - fy);
       const F4 w01 = (one - fx) * fy;
       const F4 w11 = fx * fy;
-      // Gathers go through plain arrays: lane-by-lane vector access is slow.
+      // Lanes are read out through arrays and gathered with braced lists:
+      // element-wise access to vector registers is slow.
       alignas(16) int32_t ia[4], ja[4];
-      alignas(16) uint32_t pa[4], pb[4], pc[4], pd[4];
       std::memcpy(ia, &i, sizeof ia);
       std::memcpy(ja, &j, sizeof ja);
-      for (int k = 0; k < 4; ++k) {
-        const uint32_t* p0 = src + static_cast<size_t>(ja[k]) * stride + ia[k];
-        pa[k] = p0[0];
-        pb[k] = p0[1];
-        pc[k] = p0[stride];
-        pd[k] = p0[stride + 1];
-      }
-      I4 a, b, c, d;
-      std::memcpy(&a, pa, sizeof a);
-      std::memcpy(&b, pb, sizeof b);
-      std::memcpy(&c, pc, sizeof c);
-      std::memcpy(&d, pd, sizeof d);
+      const int32_t* s0 = reinterpret_cast<const int32_t*>(src + static_cast<size_t>(ja[0]) * stride + ia[0]);
+      const int32_t* s1 = reinterpret_cast<const int32_t*>(src + static_cast<size_t>(ja[1]) * stride + ia[1]);
+      const int32_t* s2 = reinterpret_cast<const int32_t*>(src + static_cast<size_t>(ja[2]) * stride + ia[2]);
+      const int32_t* s3 = reinterpret_cast<const int32_t*>(src + static_cast<size_t>(ja[3]) * stride + ia[3]);
+      const I4 a = {s0[0], s1[0], s2[0], s3[0]};
+      const I4 b = {s0[1], s1[1], s2[1], s3[1]};
+      const I4 c = {s0[stride], s1[stride], s2[stride], s3[stride]};
+      const I4 d = {s0[stride + 1], s1[stride + 1], s2[stride + 1], s3[stride + 1]};
       const auto channel = [&](int shift) {
         const F4 ca = ToFloat((a >> shift) & byteMask), cb = ToFloat((b >> shift) & byteMask);
         const F4 cc = ToFloat((c >> shift) & byteMask), cd = ToFloat((d >> shift) & byteMask);
@@ -202,14 +198,17 @@ void BakeEffect::RenderBase(float t, float zoom, float dx, float dy, const float
         const I4 gi = Trunc(u), gj = Trunc(v);
         const F4 gx = u - ToFloat(gi), gy = v - ToFloat(gj);
         alignas(16) int32_t gia[4], gja[4];
-        alignas(16) float qa[4][4];
         std::memcpy(gia, &gi, sizeof gia);
         std::memcpy(gja, &gj, sizeof gja);
-        for (int k = 0; k < 4; ++k) {
-          const float* q = cloudGrid.data() + static_cast<size_t>(gja[k]) * gridWidth + gia[k];
-          qa[0][k] = q[0], qa[1][k] = q[1], qa[2][k] = q[gridWidth], qa[3][k] = q[gridWidth + 1];
-        }
-        const F4 q0 = Load4(qa[0]), q1 = Load4(qa[1]), q2 = Load4(qa[2]), q3 = Load4(qa[3]);
+        const float* g0 = cloudGrid.data() + static_cast<size_t>(gja[0]) * gridWidth + gia[0];
+        const float* g1 = cloudGrid.data() + static_cast<size_t>(gja[1]) * gridWidth + gia[1];
+        const float* g2 = cloudGrid.data() + static_cast<size_t>(gja[2]) * gridWidth + gia[2];
+        const float* g3 = cloudGrid.data() + static_cast<size_t>(gja[3]) * gridWidth + gia[3];
+        const int32_t gw = gridWidth;
+        const F4 q0 = {g0[0], g1[0], g2[0], g3[0]};
+        const F4 q1 = {g0[1], g1[1], g2[1], g3[1]};
+        const F4 q2 = {g0[gw], g1[gw], g2[gw], g3[gw]};
+        const F4 q3 = {g0[gw + 1], g1[gw + 1], g2[gw + 1], g3[gw + 1]};
         const F4 n = q0 * ((one - gx) * (one - gy)) + q1 * (gx * (one - gy)) + q2 * ((one - gx) * gy) +
                      q3 * (gx * gy);
         const F4 cover = Clamp4((n - 0.42f) * 4.0f, 0.0f, 1.0f);
@@ -353,19 +352,14 @@ void BakeEffect::RenderPlain(float zoom, float dx, float dy, const float gain[3]
       F4 fx, v;
       std::memcpy(&fx, &columnFraction_[x], sizeof fx);
       std::memcpy(&v, vig + x, sizeof v);
-      alignas(16) uint32_t pa[4], pb[4], pc[4], pd[4];
-      for (int k = 0; k < 4; ++k) {
-        const int32_t i = columnIndex_[x + k];
-        pa[k] = top[i];
-        pb[k] = top[i + 1];
-        pc[k] = bottom[i];
-        pd[k] = bottom[i + 1];
-      }
-      I4 a, b, c, d;
-      std::memcpy(&a, pa, sizeof a);
-      std::memcpy(&b, pb, sizeof b);
-      std::memcpy(&c, pc, sizeof c);
-      std::memcpy(&d, pd, sizeof d);
+      const int32_t* t = reinterpret_cast<const int32_t*>(top);
+      const int32_t* u = reinterpret_cast<const int32_t*>(bottom);
+      const int32_t i0 = columnIndex_[x], i1 = columnIndex_[x + 1], i2 = columnIndex_[x + 2],
+                    i3 = columnIndex_[x + 3];
+      const I4 a = {t[i0], t[i1], t[i2], t[i3]};
+      const I4 b = {t[i0 + 1], t[i1 + 1], t[i2 + 1], t[i3 + 1]};
+      const I4 c = {u[i0], u[i1], u[i2], u[i3]};
+      const I4 d = {u[i0 + 1], u[i1 + 1], u[i2 + 1], u[i3 + 1]};
       const F4 w00 = (one - fx) * (1.0f - fy);
       const F4 w10 = fx * (1.0f - fy);
       const F4 w01 = (one - fx) * fy;
