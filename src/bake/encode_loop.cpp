@@ -26,11 +26,40 @@ uint32_t BitrateFor(int32_t width, int32_t height, int32_t fps) {
   return static_cast<uint32_t>(std::min(std::max(bits, 600000.0), 4.0e9));
 }
 
+namespace {
+
+using F4 = float __attribute__((vector_size(16)));
+using I4 = int32_t __attribute__((vector_size(16)));
+
+F4 Splat(float f) { return F4{f, f, f, f}; }
+// The vector lanes repeat Scaled and ToByte operation for operation.
+F4 Scaled4(F4 v) {
+  v = v < 0.0f ? Splat(0.0f) : v;
+  v = 1.0f < v ? Splat(1.0f) : v;
+  return v * 255.0f;
+}
+I4 ToBytes4(F4 v, float lo, float hi) {
+  v = v < lo ? Splat(lo) : v;
+  v = hi < v ? Splat(hi) : v;
+  return __builtin_convertvector(v, I4);
+}
+
+}  // namespace
+
 void ConvertToNv12(const float* rgb, int32_t width, int32_t height, uint8_t* out) {
   for (int32_t y = 0; y < height; ++y) {
     const float* row = rgb + static_cast<size_t>(y) * width * 3;
     uint8_t* luma = out + static_cast<size_t>(y) * width;
-    for (int32_t x = 0; x < width; ++x) {
+    int32_t x = 0;
+    for (; x + 4 <= width; x += 4) {
+      const float* p = row + x * 3;
+      const F4 r = Scaled4(F4{p[0], p[3], p[6], p[9]});
+      const F4 g = Scaled4(F4{p[1], p[4], p[7], p[10]});
+      const F4 b = Scaled4(F4{p[2], p[5], p[8], p[11]});
+      const I4 v = ToBytes4(0.1826f * r + 16.0f + 0.6142f * g + 0.062f * b + 0.5f, 16.0f, 235.0f);
+      for (int k = 0; k < 4; ++k) luma[x + k] = static_cast<uint8_t>(v[k]);
+    }
+    for (; x < width; ++x) {
       const float r = Scaled(row[x * 3]), g = Scaled(row[x * 3 + 1]), b = Scaled(row[x * 3 + 2]);
       luma[x] = ToByte(0.1826f * r + 16.0f + 0.6142f * g + 0.062f * b + 0.5f, 16.0f, 235.0f);
     }
@@ -40,7 +69,28 @@ void ConvertToNv12(const float* rgb, int32_t width, int32_t height, uint8_t* out
     const float* top = rgb + static_cast<size_t>(y) * width * 3;
     const float* bottom = top + static_cast<size_t>(width) * 3;
     uint8_t* uv = chroma + static_cast<size_t>(y / 2) * width;
-    for (int32_t x = 0; x + 1 < width; x += 2) {
+    int32_t x = 0;
+    // Four 2x2 blocks at a time.
+    for (; x + 8 <= width; x += 8) {
+      F4 sum[3];
+      for (int c = 0; c < 3; ++c) {
+        const float* t = top + x * 3 + c;
+        const float* u = bottom + x * 3 + c;
+        const F4 a = Scaled4(F4{t[0], t[6], t[12], t[18]});
+        const F4 b = Scaled4(F4{t[3], t[9], t[15], t[21]});
+        const F4 d = Scaled4(F4{u[0], u[6], u[12], u[18]});
+        const F4 e = Scaled4(F4{u[3], u[9], u[15], u[21]});
+        sum[c] = (a + b + d + e) * 0.25f;
+      }
+      const F4 r = sum[0], g = sum[1], b = sum[2];
+      const I4 cu = ToBytes4(128.0f - 0.1006f * r - 0.3386f * g + 0.4392f * b + 0.5f, 16.0f, 240.0f);
+      const I4 cv = ToBytes4(0.4392f * r + 128.0f - 0.3989f * g - 0.0403f * b + 0.5f, 16.0f, 240.0f);
+      for (int k = 0; k < 4; ++k) {
+        uv[x + 2 * k] = static_cast<uint8_t>(cu[k]);
+        uv[x + 2 * k + 1] = static_cast<uint8_t>(cv[k]);
+      }
+    }
+    for (; x + 1 < width; x += 2) {
       float sum[3];
       for (int c = 0; c < 3; ++c)
         sum[c] = (Scaled(top[x * 3 + c]) + Scaled(top[x * 3 + 3 + c]) + Scaled(bottom[x * 3 + c]) +
