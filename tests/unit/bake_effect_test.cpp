@@ -284,6 +284,10 @@ TEST(BakeEffect, GoldenFrames) {
   const uint64_t golden[kPresetCount][3] = {
 #include "bake_effect_golden.inc"
   };
+  // A width of 198 leaves two columns past the last group of four.
+  const uint64_t narrow[kPresetCount] = {
+#include "bake_effect_golden_narrow.inc"
+  };
   for (int32_t preset = 0; preset < kPresetCount; ++preset) {
     BakeEffect e = MakeEffect(200, 150, preset);
     const float ts[3] = {0.0f, 0.3125f, 0.75f};
@@ -292,6 +296,10 @@ TEST(BakeEffect, GoldenFrames) {
       const uint64_t sum = Checksum(e.frame);
       EXPECT_EQ(sum, golden[preset][k]) << "preset " << preset << " t " << ts[k] << " got 0x" << std::hex << sum;
     }
+    BakeEffect odd = MakeEffect(198, 150, preset);
+    odd.RenderFrame(0.3125f);
+    const uint64_t sum = Checksum(odd.frame);
+    EXPECT_EQ(sum, narrow[preset]) << "narrow preset " << preset << " got 0x" << std::hex << sum;
   }
 }
 
