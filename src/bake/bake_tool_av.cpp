@@ -69,6 +69,9 @@ BakeEnvironment LinuxEnvironment(const std::u16string& folder) {
 }
 
 void DrawProgress(int32_t pct, const char* what) {
+  // A log file gets no bar, only the outcome.
+  static const bool terminal = isatty(STDERR_FILENO) != 0;
+  if (!terminal) return;
   constexpr int kWidth = 30;
   const int filled = pct * kWidth / 100;
   std::fprintf(stderr, "\r%-14s [%s%s] %3d%%", what, std::string(filled, '#').c_str(),
@@ -141,12 +144,13 @@ int Bake(const std::string& picture, int32_t preset, int32_t size, std::string o
   const std::string label = Utf16ToUtf8(kPresetNames[preset]);
   const bool ok = EncodeVideoFile(effect, env, Utf8ToUtf16(output), 30, 360, gInterrupted,
                                   [&](int32_t pct) { DrawProgress(pct, label.c_str()); });
+  const bool terminal = isatty(STDERR_FILENO) != 0;
   if (ok) {
     DrawProgress(100, label.c_str());
-    std::fprintf(stderr, "\n");
+    std::fprintf(stderr, terminal ? "\n" : "done\n");
     return kExitBaked;
   }
-  std::fprintf(stderr, "\n");
+  if (terminal) std::fprintf(stderr, "\n");
   if (gInterrupted.load()) {
     std::fprintf(stderr, "lumenhollow-bake: cancelled; %s is unchanged\n", output.c_str());
     return 130;
