@@ -1,0 +1,35 @@
+#include "pause/saver.h"
+
+std::u16string PickSaverWallpaper(const Settings& settings, const std::u16string& key,
+                                  const UsablePredicate& usable) {
+  if (settings.mode == u"span") return settings.span;
+  if (auto own = settings.assignments.find(key); own != settings.assignments.end()) return own->second;
+  for (const auto& [otherKey, path] : settings.assignments)
+    if (usable(path)) return path;
+  return {};
+}
+
+SaverClock StartSaverClock(uint32_t lastInput, uint64_t now, bool preview) {
+  return SaverClock{lastInput, now, preview ? now + kSaverPreviewMs : 0};
+}
+
+bool SaverShouldEnd(SaverClock& clock, uint32_t lastInput, uint64_t now) {
+  if (now < clock.start + kSaverGraceMs) {
+    clock.referenceInput = lastInput;
+    return false;
+  }
+  if (lastInput == clock.referenceInput && (clock.end == 0 || now <= clock.end)) return false;
+  return true;
+}
+
+uint32_t IdleMilliseconds(uint32_t nowTick, uint32_t lastInputTick) { return nowTick - lastInputTick; }
+
+IdleVerdict JudgeIdle(const Settings& settings, const IdleFacts& facts) {
+  const uint64_t limit = static_cast<uint64_t>(Clamp(settings.idleMin, kIdleMinRange)) * 60000;
+  const bool long_enough = facts.idleMs >= limit;
+  IdleVerdict verdict;
+  verdict.away = long_enough && settings.idle == 1;
+  verdict.startSaver = long_enough && settings.idle == 2 && !facts.saverRunning && !facts.locked &&
+                       !facts.userPaused && !facts.busy;
+  return verdict;
+}

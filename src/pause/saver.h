@@ -1,0 +1,53 @@
+#pragma once
+// Screensaver mode decisions: which wallpaper each saver window shows, when
+// the mode starts from idleness, and when input or the preview's end closes it.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/settings.h"
+
+// IsUsableWallpaper for the current settings.
+using UsablePredicate = std::function<bool(const std::u16string& path)>;
+
+// The span path in span mode; else the screen's own assignment (even when it is
+// not usable: then that screen gets no saver window); else the first usable
+// assignment in key order; else nothing.
+std::u16string PickSaverWallpaper(const Settings& settings, const std::u16string& key,
+                                  const UsablePredicate& usable);
+
+inline constexpr uint64_t kSaverGraceMs = 1500;
+inline constexpr uint64_t kSaverPreviewMs = 6000;
+
+struct SaverClock {
+  uint32_t referenceInput = 0;  // the last-input tick compared against
+  uint64_t start = 0;           // 64-bit tick at the start
+  uint64_t end = 0;             // start + preview time, or 0 for no limit
+};
+
+SaverClock StartSaverClock(uint32_t lastInput, uint64_t now, bool preview);
+
+// One look at the input (every 200 ms). Input during the grace time only moves
+// the reference, since the movement that woke the mode is still settling.
+// True when the mode must end now: new input, or the preview's time is over.
+bool SaverShouldEnd(SaverClock& clock, uint32_t lastInput, uint64_t now);
+
+// Milliseconds since the last input; the 32-bit tick difference stays right
+// across the tick count's wrap after 49.7 days.
+uint32_t IdleMilliseconds(uint32_t nowTick, uint32_t lastInputTick);
+
+struct IdleFacts {
+  uint32_t idleMs = 0;
+  bool saverRunning = false;
+  bool locked = false;
+  bool userPaused = false;
+  bool busy = false;  // IsBusyNotificationState
+};
+
+struct IdleVerdict {
+  bool away = false;        // idle long enough with idle = 1
+  bool startSaver = false;  // idle long enough with idle = 2 and nothing against it
+};
+
+IdleVerdict JudgeIdle(const Settings& settings, const IdleFacts& facts);

@@ -1,0 +1,54 @@
+#include "render/placement.h"
+
+namespace {
+
+float Limit(float value, float low, float high) {
+  if (value > high) return high;
+  if (value < low) return low;
+  return value;
+}
+
+}  // namespace
+
+UvRect ComputeUvRect(const FrameMap& frames, const std::u16string& screenKey, uint32_t srcW, uint32_t srcH,
+                     uint32_t dstW, uint32_t dstH) {
+  UvRect r;
+  if (srcW > 0 && srcH > 0 && dstW > 0 && dstH > 0) {
+    const float dstAspect = static_cast<float>(dstW) / static_cast<float>(dstH);
+    const float srcAspect = static_cast<float>(srcW) / static_cast<float>(srcH);
+    if (srcAspect > dstAspect) {
+      r.du = dstAspect / srcAspect;
+      r.u = (1.0f - r.du) * 0.5f;
+    } else {
+      r.dv = srcAspect / dstAspect;
+      r.v = (1.0f - r.dv) * 0.5f;
+    }
+  }
+  const auto found = frames.find(screenKey);
+  if (found != frames.end()) {
+    const Frame& frame = found->second;
+    const float z = Limit(frame.zoom, 1.0f, 4.0f);
+    r.du /= z;
+    r.dv /= z;
+    r.u = Limit(frame.x - r.du * 0.5f, 0.0f, 1.0f - r.du);
+    r.v = Limit(frame.y - r.dv * 0.5f, 0.0f, 1.0f - r.dv);
+  }
+  return r;
+}
+
+UvRect ComputeFitRect(uint32_t srcW, uint32_t srcH, uint32_t dstW, uint32_t dstH) {
+  UvRect r;
+  if (srcW == 0 || srcH == 0 || dstW == 0 || dstH == 0) return r;
+  const float imageAspect = static_cast<float>(srcW) / static_cast<float>(srcH);
+  const float surfaceAspect = static_cast<float>(dstW) / static_cast<float>(dstH);
+  if (imageAspect > surfaceAspect) {
+    r.du = 1.0f;
+    r.dv = imageAspect / surfaceAspect;
+  } else {
+    r.du = surfaceAspect / imageAspect;
+    r.dv = 1.0f;
+  }
+  r.u = (1.0f - r.du) * 0.5f;
+  r.v = (1.0f - r.dv) * 0.5f;
+  return r;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Where a picture lands on a surface: the source rectangle, in texture units
+// with the origin top-left, that the blit stretches over the whole target.
+#include <cstdint>
+#include <string>
+
+#include "app/settings.h"
+
+struct UvRect {
+  float u = 0.0f;
+  float v = 0.0f;
+  float du = 1.0f;
+  float dv = 1.0f;
+};
+
+// Fill: crop the longer axis evenly so the picture covers the target, then
+// apply the screen's pan and zoom from `frames` (zoom held to 1..4, the view
+// kept inside the picture). A zero size skips the crop.
+UvRect ComputeUvRect(const FrameMap& frames, const std::u16string& screenKey, uint32_t srcW, uint32_t srcH,
+                     uint32_t dstW, uint32_t dstH);
+
+// Fit (letterbox): the whole picture inside the target. The rectangle grows
+// past the picture on one axis so the border sampler paints equal black bars.
+// A zero size gives the whole picture stretched, never a division by zero.
+UvRect ComputeFitRect(uint32_t srcW, uint32_t srcH, uint32_t dstW, uint32_t dstH);

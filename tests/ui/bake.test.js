@@ -1,0 +1,102 @@
+// The bake studio: previews arrive one by one as looping videos, a bake shows its
+// progress and ends in the library, and cancelled or failed bakes say so plainly.
+'use strict';
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const { launch, openPage, cmd, media } = require('./harness');
+const fx = require('./fixtures');
+
+let browser;
+before(async () => { browser = await launch(); });
+after(async () => { await browser.close(); });
+
+const lake = fx.U + 'lake.jpg';
+const PRESETS = ['Gentle drift', 'Breathe', 'Dreamy ripple', 'Snowfall', 'Rainy day', 'Fireflies',
+  'Bokeh lights', 'Sunbeam', 'Cloud shadows', 'Vintage film', 'Sparkle'];
+const bakeMsg = (kind, preset, pct, path) => ({ t: 'bake', kind, preset, pct, path: path || '', url: path ? media('clip.webm') : '' });
+
+async function studio() {
+  const p = await openPage(browser);
+  await p.deliver(fx.state());
+  await p.page.getByRole('tab', { name: 'Bake studio' }).click();
+  await p.clearPosted();
+  return p;
+}
+
+test('previews of all eleven presets arrive as looping muted videos', async () => {
+  const p = await studio();
+  const pg = p.page;
+  assert.deepEqual(await pg.$$eval('.preset-name', (els) => els.map((e) => e.textContent)), PRESETS);
+  // The first picture of the library is chosen; pictures that are not images are not offered.
+  assert.equal(await pg.locator('#bake-select').inputValue(), lake);
+  assert.deepEqual(await pg.$$eval('#bake-select option', (els) => els.map((e) => e.textContent)), ['Lake', 'Cat']);
+  await pg.getByRole('button', { name: 'Preview all effects' }).click();
+  await p.expectPosted([cmd('previews', lake)]);
+  assert.equal(await pg.locator('.preset.waiting').count(), 11);
+  for (const i of [3, 0, 10]) await p.deliver(bakeMsg(1, i, 0, 'C:\\Users\\ana\\AppData\\Roaming\\Lumenhollow\\previews\\p' + i + '.mp4'));
+  const vids = await pg.$$eval('.preset video', (els) => els.map((v) => ({
+    preset: v.closest('.preset').dataset.preset, loop: v.loop, muted: v.muted, src: v.src,
+  })));
+  assert.deepEqual(vids.map((v) => v.preset).sort(), ['0', '10', '3']);
+  assert.ok(vids.every((v) => v.loop && v.muted && v.src.startsWith('file:')));
+  assert.equal(await pg.locator('.preset.waiting').count(), 8);
+  assert.match(await pg.locator('#bake-preview-note').textContent(), /3 of 11/);
+  // A preview job that cannot read the picture says so and stops waiting.
+  await p.deliver(bakeMsg(3, 0, 0));
+  assert.equal(await pg.locator('.preset.waiting').count(), 0);
+  assert.match(await pg.locator('#bake-preview-note').textContent(), /Couldn’t read this picture/);
+  assert.deepEqual(p.errors, []);
+  await p.close();
+});
+
+test('a bake shows progress and ends with the new video in the library', async () => {
+  const p = await studio();
+  const pg = p.page;
+  await pg.getByRole('radio', { name: /^Snowfall/ }).click();
+  await pg.getByRole('button', { name: 'Bake “Snowfall”' }).click();
+  await p.expectPosted([cmd('bake', lake, '3')]);
+  assert.equal(await pg.locator('#bake-cancel').isVisible(), true);
+  assert.equal(await pg.locator('#bake-start').isDisabled(), true, 'one bake at a time');
+  await p.deliver(bakeMsg(0, 3, 42));
+  assert.equal(await pg.locator('#bake-progress').getAttribute('aria-valuenow'), '42');
+  assert.match(await pg.locator('#bake-message').textContent(), /42 %/);
+  // The program sends the new state first, then the "bake" message of kind 2.
+  const out = 'C:\\Users\\ana\\Videos\\Lumenhollow\\Lake - Snowfall.mp4';
+  const items = fx.ITEMS.concat([fx.item({ name: 'Lake   Snowfall', path: out, mine: true })]);
+  await p.deliver(fx.state({ items }));
+  await p.deliver(bakeMsg(2, 3, 100, out));
+  assert.match(await pg.locator('#bake-message').textContent(), /Done: Lake {3}Snowfall is in your library/);
+  assert.equal(await pg.locator('#bake-cancel').isVisible(), false);
+  await pg.getByRole('button', { name: 'Show it on Screen 1' }).click();
+  await p.expectPosted([cmd('bake', lake, '3'), cmd('apply', '0', out)]);
+  await pg.getByRole('button', { name: 'See it in the library' }).click();
+  assert.equal(await pg.locator('#view-wallpapers').isVisible(), true);
+  assert.match(await pg.evaluate(() => document.activeElement.getAttribute('aria-label')), /^Lake {3}Snowfall/);
+  assert.deepEqual(p.errors, []);
+  await p.close();
+});
+
+test('cancelling sends "bakecancel"; a cancelled or failed bake says so without raw errors', async () => {
+  const p = await studio();
+  const pg = p.page;
+  await pg.getByRole('button', { name: /^Bake “/ }).click();
+  await p.deliver(bakeMsg(0, 0, 10));
+  await pg.getByRole('button', { name: 'Cancel' }).click();
+  await p.expectPosted([cmd('bake', lake, '0'), 'bakecancel']);
+  await p.deliver(bakeMsg(3, 0, 100));
+  assert.equal(await pg.locator('#bake-message').textContent(), 'Bake cancelled. Nothing was saved.');
+  assert.equal(await pg.locator('#bake-start').isEnabled(), true);
+  // A bake that fails on its own.
+  await pg.getByRole('radio', { name: /^Vintage film/ }).click();
+  await pg.getByRole('button', { name: /^Bake “Vintage film”/ }).click();
+  await p.deliver(bakeMsg(0, 9, 3));
+  await p.deliver(bakeMsg(3, 9, 100));
+  assert.equal(await pg.locator('#bake-message').textContent(), 'That bake did not finish. Try another picture or effect.');
+  // A picture chosen from a library card's menu lands in the studio.
+  await pg.getByRole('tab', { name: 'Wallpapers' }).click();
+  await pg.locator('.card', { hasText: 'Cat' }).locator('.card-more').click();
+  await pg.getByRole('menuitem', { name: 'Bake into a video…' }).click();
+  assert.equal(await pg.locator('#bake-select').inputValue(), fx.U + 'cat.gif');
+  assert.deepEqual(p.errors, []);
+  await p.close();
+});

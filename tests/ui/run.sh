@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Page tests of the library window: headless Debian Chromium driven by playwright-core.
+# Installs what is missing (chromium, Node.js, the npm packages), runs every
+# *.test.js with Node's test runner and ends with "N passed, N failed".
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+cd "$here"
+export LH_BUILD=${LH_BUILD:-$(cd ../.. && pwd)/build}
+
+need=()
+[ -x /usr/bin/chromium ] || need+=(chromium)
+command -v node >/dev/null || need+=(nodejs)
+command -v npm >/dev/null || need+=(npm)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+  echo "ui: installing ${need[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null || {
+    echo "ui: could not install ${need[*]}"; echo "0 passed, 1 failed"; exit 1; }
+fi
+if [ ! -d node_modules/playwright-core ]; then
+  npm ci --no-audit --no-fund --loglevel=error || { echo "ui: npm ci failed"; echo "0 passed, 1 failed"; exit 1; }
+fi
+
+mkdir -p "$LH_BUILD/ui"
+tap=$LH_BUILD/ui/results.tap
+# One browser per file, one file at a time: the machine has two cores.
+node --test --test-concurrency=1 \
+  --test-reporter=spec --test-reporter-destination=stdout \
+  --test-reporter=tap --test-reporter-destination="$tap" \
+  ./*.test.js
+status=$?
+pass=$(grep -E '^# pass ' "$tap" | awk '{print $3}' | tail -n1)
+fail=$(grep -E '^# fail ' "$tap" | awk '{print $3}' | tail -n1)
+skip=$(grep -E '^# skipped ' "$tap" | awk '{print $3}' | tail -n1)
+pass=${pass:-0}; fail=${fail:-0}; skip=${skip:-0}
+if [ "$status" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; fi
+echo "screenshots: $LH_BUILD/ui/library-1180x780.png $LH_BUILD/ui/library-860x600.png"
+if [ "$skip" -gt 0 ]; then echo "$pass passed, $fail failed, $skip skipped"; else echo "$pass passed, $fail failed"; fi
+[ "$status" -eq 0 ] && [ "$fail" -eq 0 ]
