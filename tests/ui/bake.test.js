@@ -92,6 +92,14 @@ test('cancelling sends "bakecancel"; a cancelled or failed bake says so without 
   await p.deliver(bakeMsg(0, 9, 3));
   await p.deliver(bakeMsg(3, 9, 100));
   assert.equal(await pg.locator('#bake-message').textContent(), 'That bake did not finish. Try another picture or effect.');
+  // "Add a picture…" opens the program's picker; the picture it adds is chosen here.
+  await p.clearPosted();
+  await pg.getByRole('button', { name: 'Add a picture…' }).click();
+  await p.expectPosted(['add']);
+  const added = fx.U + 'new.png';
+  await p.deliver(fx.state({ items: fx.ITEMS.concat([fx.item({ name: 'New', path: added, kind: 'image', mine: true, thumb: media('lake.jpg') })]) }));
+  await p.deliver({ t: 'added', paths: [added] });
+  assert.equal(await pg.locator('#bake-select').inputValue(), added);
   // A picture chosen from a library card's menu lands in the studio.
   await pg.getByRole('tab', { name: 'Wallpapers' }).click();
   await pg.locator('.card', { hasText: 'Cat' }).locator('.card-more').click();

@@ -57,7 +57,14 @@ async function openPage(browser, opts = {}) {
   await page.setViewportSize({ width: opts.width || 1180, height: opts.height || 780 });
   if (opts.reducedMotion) await page.emulateMedia({ reducedMotion: 'reduce' });
   const errors = [];
-  page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+  const loadFailures = [];
+  // A file that is not there (a deleted wallpaper, a thumbnail never made) is an
+  // ordinary situation the page handles; the browser still logs it, so it is kept apart.
+  page.on('console', (m) => {
+    if (m.type() !== 'error') return;
+    if (/^Failed to load resource/.test(m.text())) loadFailures.push(m.text());
+    else errors.push(m.text());
+  });
   page.on('pageerror', (e) => errors.push(String(e)));
   await page.addInitScript(bridgeStub);
   await page.goto(PAGE_URL);
@@ -65,10 +72,13 @@ async function openPage(browser, opts = {}) {
   const api = {
     page,
     errors,
+    loadFailures,
     posted: () => page.evaluate(() => window.__bridge.posted.slice()),
     drops: () => page.evaluate(() => window.__bridge.drops.slice()),
     clearPosted: () => page.evaluate(() => { window.__bridge.posted.length = 0; }),
     deliver: (obj) => page.evaluate((o) => window.__deliver(o), obj),
+    // Delivers JSON text exactly as the program wrote it, parsed inside the page.
+    deliverText: (text) => page.evaluate((t) => window.__deliver(JSON.parse(t)), text),
     // Commands posted since the last clear, in order, as exact strings.
     async expectPosted(list) {
       const got = await api.posted();

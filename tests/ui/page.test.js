@@ -79,6 +79,27 @@ test('dropped files reach postMessageWithAdditionalObjects as "drop"', async () 
   await p.close();
 });
 
+test('a video without a thumbnail previews itself, muted, while hovered', async () => {
+  const p = await openPage(browser);
+  await p.deliver(fx.state());
+  const pg = p.page;
+  const card = pg.locator('.card', { hasText: 'My clip' });
+  assert.equal(await card.locator('video').count(), 0, 'nothing plays before the pointer comes');
+  await card.hover();
+  await card.locator('video').waitFor();
+  const v = await card.locator('video').evaluate((e) => ({ muted: e.muted, loop: e.loop, src: e.src }));
+  assert.deepEqual(v, { muted: true, loop: true, src: fx.ITEMS.find((i) => i.name === 'My clip').url });
+  await pg.waitForFunction(() => { const e = document.querySelector('.card video'); return e && !e.paused && e.currentTime > 0; });
+  await pg.mouse.move(5, 700);
+  assert.equal(await card.locator('video').count(), 0, 'and stops when it leaves');
+  // Items with a thumbnail never load their video.
+  await pg.locator('.card', { hasText: 'Deep space' }).hover();
+  await pg.waitForTimeout(300);
+  assert.equal(await pg.locator('.card video').count(), 0);
+  assert.deepEqual(p.errors, []);
+  await p.close();
+});
+
 test('1,000 items render without errors, and a repeated state touches no card', async () => {
   const p = await openPage(browser);
   const items = fx.manyItems(1000);
@@ -103,6 +124,24 @@ test('1,000 items render without errors, and a repeated state touches no card', 
   });
   const kept = await pg.evaluate(() => [...document.querySelectorAll('.card-main')].filter((b) => b.__mark === 1).length);
   assert.equal(kept, 1000);
+  // The once-a-second state with only new figures changes the figures and nothing else.
+  const touched = await pg.evaluate(() => {
+    const mo = new MutationObserver(() => {});
+    mo.observe(document.body, { subtree: true, childList: true, attributes: true, characterData: true });
+    const s = structuredClone(window.__big);
+    s.stats.cpu = 42.5;
+    s.stats.ram = 321;
+    window.__deliver(s);
+    const out = [];
+    for (const m of mo.takeRecords()) {
+      const el = m.target.nodeType === 1 ? m.target : m.target.parentElement;
+      if (!el.closest('#status')) out.push((el.id || el.className || el.tagName) + ' ' + m.type + ' ' + (m.attributeName || ''));
+    }
+    mo.disconnect();
+    return out;
+  });
+  assert.deepEqual(touched, []);
+  assert.equal(await pg.locator('#status-cpu').textContent(), 'CPU 42.5 %');
   // One changed item changes one card; the others keep their nodes.
   const changed = items.slice();
   changed[500] = Object.assign({}, changed[500], { name: 'Renamed' });
@@ -120,6 +159,33 @@ test('1,000 items render without errors, and a repeated state touches no card', 
   await p.close();
 });
 
+test('every control has a name for screen readers, and reduced motion is respected', async () => {
+  const p = await openPage(browser, { reducedMotion: true });
+  await p.deliver(fx.state());
+  const pg = p.page;
+  for (const view of ['Wallpapers', 'Bake studio', 'Settings']) {
+    await pg.getByRole('tab', { name: view }).click();
+    const unnamed = await pg.evaluate(() => [...document.querySelectorAll('button, input, select, [role="radio"], [role="tab"], [tabindex="0"]')]
+      .filter((e) => e.offsetParent !== null)
+      .filter((e) => {
+        const named = (e.getAttribute('aria-label') || '').trim() || (e.textContent || '').trim() ||
+          (e.labels && e.labels.length) || e.getAttribute('aria-labelledby') || e.getAttribute('title');
+        return !named;
+      }).map((e) => e.outerHTML.slice(0, 80)));
+    assert.deepEqual(unnamed, [], view + ': controls without a name');
+  }
+  // No movement: transitions are off and preview videos wait for the pointer.
+  await pg.getByRole('tab', { name: 'Bake studio' }).click();
+  await pg.getByRole('button', { name: 'Preview all effects' }).click();
+  await p.deliver({ t: 'bake', kind: 1, preset: 2, pct: 0, path: 'p.mp4', url: require('./harness').media('clip.webm') });
+  await pg.waitForTimeout(300);
+  assert.equal(await pg.locator('.preset video').evaluate((v) => v.paused), true);
+  assert.equal(await pg.locator('.preset').first().evaluate((e) => getComputedStyle(e.querySelector('.preset-media'), '::after').animationName), 'none');
+  assert.equal(await pg.locator('#toast').evaluate((e) => getComputedStyle(e).transitionDuration), '0s');
+  assert.deepEqual(p.errors, []);
+  await p.close();
+});
+
 test('the golden state texts of the program render without errors', async (t) => {
   const dir = path.join(REPO, 'tests/golden');
   const files = fs.existsSync(dir) ? fs.readdirSync(dir).filter((f) => /^state-.*\.json$/.test(f)).sort() : [];
@@ -129,11 +195,15 @@ test('the golden state texts of the program render without errors', async (t) =>
     const text = fs.readFileSync(path.join(dir, f), 'utf8');
     const msg = JSON.parse(text);
     assert.equal(msg.t, 'state', f);
-    await p.deliver(msg);
+    await p.deliverText(text);
     const items = Array.isArray(msg.items) ? msg.items.length : 0;
     assert.equal(await p.page.locator('#library-grid .card').count(), items, f + ': one card per item');
     const screens = Array.isArray(msg.screens) ? msg.screens.length : 0;
     assert.equal(await p.page.locator('#monitor-map .monitor').count(), screens, f + ': one drawing per screen');
+    const names = await p.page.$$eval('#library-grid .card-name', (els) => els.map((e) => e.textContent));
+    assert.deepEqual(names, (msg.items || []).map((i) => i.name), f + ': names shown as sent');
+    assert.equal(await p.page.locator('#monitor-map .span-layer').count(), msg.mode === 'span' ? 1 : 0, f + ': span drawn in span mode');
+    assert.equal(await p.page.locator('#status-cpu').textContent(), 'CPU ' + msg.stats.cpu.toFixed(1) + ' %', f);
   }
   assert.deepEqual(p.errors, []);
   await p.close();
@@ -164,6 +234,7 @@ test('screenshots for review at 1180×780 and 860×600', async () => {
       await p.page.screenshot({ path: path.join(out, `library-tour-${w}x${h}.png`) });
     }
     assert.deepEqual(p.errors, []);
+    assert.deepEqual(p.loadFailures, [], 'every fixture file the page asked for exists');
     await p.close();
   }
   for (const f of shots) assert.ok(fs.statSync(f).size > 10000, f);

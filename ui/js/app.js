@@ -107,7 +107,7 @@
     if (LH.state.mode === 'span' && LH.state.span) target.wantSpan = false;
     LH.itemsByPath = new Map();
     for (const it of LH.state.items) if (!LH.itemsByPath.has(it.path)) LH.itemsByPath.set(it.path, it);
-    document.body.classList.remove('waiting');
+    if (document.body.classList.contains('waiting')) document.body.classList.remove('waiting');
     LH.refresh();
   });
 
@@ -139,6 +139,13 @@
   });
 
   document.body.classList.add('waiting');
+  if (!LH.bridge.available) {
+    // Opened outside the program: say so instead of sitting there empty.
+    const empty = LH.$('library-empty');
+    empty.hidden = false;
+    empty.querySelector('.empty-title').textContent = 'Open this page from Lumenhollow';
+    empty.querySelector('p:last-child').textContent = 'The library shows your wallpapers when Lumenhollow opens it.';
+  }
   document.body.dataset.view = 'wallpapers';
   for (const v of views) if (v.init) { try { v.init(); } catch (err) { LH.reportFault(err); } }
   LH.bridge.send('ready');

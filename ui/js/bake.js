@@ -49,8 +49,8 @@
     const want = s.previews[i] ? 'v:' + s.previews[i] : (thumbOf(s.picture) ? 'i:' + thumbOf(s.picture) : '');
     const waiting = !s.previews[i] && s.previewsFor && s.previewsFor === s.picture;
     t.b.classList.toggle('waiting', !!waiting);
-    t.b.querySelector('.preset-state').textContent = waiting ? 'Making preview…' : '';
-    t.b.setAttribute('aria-label', PRESETS[i] + (s.previews[i] ? ', preview ready' : waiting ? ', preview on its way' : ''));
+    LH.setText(t.b.querySelector('.preset-state'), waiting ? 'Making preview…' : '');
+    LH.setAttr(t.b, 'aria-label', PRESETS[i] + (s.previews[i] ? ', preview ready' : waiting ? ', preview on its way' : ''));
     if (t.shown === want) return;
     t.shown = want;
     const old = t.media.querySelector('video');
@@ -97,13 +97,13 @@
 
   function syncButtons() {
     const have = !!s.picture;
-    LH.$('bake-previews').disabled = !have || s.baking;
-    LH.$('bake-start').disabled = !have || s.baking;
-    LH.$('bake-start').textContent = 'Bake “' + PRESETS[s.preset] + '”';
+    LH.setProp(LH.$('bake-previews'), 'disabled', !have || s.baking);
+    LH.setProp(LH.$('bake-start'), 'disabled', !have || s.baking);
+    LH.setText(LH.$('bake-start'), 'Bake “' + PRESETS[s.preset] + '”');
     const cancel = LH.$('bake-cancel');
     if (!s.baking && document.activeElement === cancel) LH.$('bake-start').focus();
-    cancel.hidden = !s.baking;
-    progress.hidden = !s.baking;
+    LH.setProp(cancel, 'hidden', !s.baking);
+    LH.setProp(progress, 'hidden', !s.baking);
   }
 
   function say(text, tone) {

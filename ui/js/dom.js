@@ -26,6 +26,11 @@ window.LH = window.LH || {};
   LH.views = [];
   LH.addView = (v) => LH.views.push(v);
 
+  // Writes only real changes, so a state that repeats itself leaves the DOM alone.
+  LH.setText = (node, text) => { if (node.textContent !== text) node.textContent = text; };
+  LH.setAttr = (node, name, value) => { if (node.getAttribute(name) !== value) node.setAttribute(name, value); };
+  LH.setProp = (node, prop, value) => { if (node[prop] !== value) node[prop] = value; };
+
   LH.$ = (id) => document.getElementById(id);
 
   // Only local file URLs may become sources; anything else the page shows nothing for.
@@ -71,8 +76,8 @@ window.LH = window.LH || {};
   LH.setRadio = function (group, match) {
     for (const r of group.querySelectorAll('[role="radio"]')) {
       const on = match(r);
-      r.setAttribute('aria-checked', on ? 'true' : 'false');
-      r.tabIndex = on ? 0 : -1;
+      LH.setAttr(r, 'aria-checked', on ? 'true' : 'false');
+      LH.setProp(r, 'tabIndex', on ? 0 : -1);
     }
   };
 })(window.LH);

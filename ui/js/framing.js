@@ -16,6 +16,19 @@
   let dragging = null;
   let pending = false;
   let media = null;
+  let aspect = 16 / 9;
+
+  // The box takes the target's shape, as large as the panel and its height cap allow;
+  // a portrait screen gets a portrait box.
+  function fitBox() {
+    const ps = getComputedStyle(box.parentElement);
+    const availW = box.parentElement.clientWidth - parseFloat(ps.paddingLeft) - parseFloat(ps.paddingRight);
+    const maxH = parseFloat(getComputedStyle(box).maxHeight) || 190;
+    const a = Number.isFinite(aspect) && aspect > 0 ? LH.clamp(aspect, 0.2, 8) : 16 / 9;
+    const w = Math.min(availW, maxH * a);
+    LH.setProp(box.style, 'width', w.toFixed(1) + 'px');
+    LH.setProp(box.style, 'height', (w / a).toFixed(1) + 'px');
+  }
 
   const busy = () => dragging || performance.now() - touchedAt < 1500;
 
@@ -73,8 +86,8 @@
   }
 
   function showZoom() {
-    if (document.activeElement !== zoomIn) zoomIn.value = String(f.zoom);
-    zoomOut.textContent = Math.round(f.zoom * 100) + ' %';
+    if (document.activeElement !== zoomIn && Number(zoomIn.value) !== f.zoom) zoomIn.value = String(f.zoom);
+    LH.setText(zoomOut, Math.round(f.zoom * 100) + ' %');
   }
 
   function loadMedia(item) {
@@ -101,7 +114,8 @@
     const ti = LH.targetInfo();
     const item = LH.itemsByPath.get(ti.path);
     const framable = !!item && (item.kind === 'video' || item.kind === 'image');
-    box.style.aspectRatio = ti.w + ' / ' + ti.h;
+    aspect = ti.w / ti.h;
+    fitBox();
     const keyChanged = ti.key !== f.key || ti.path !== f.path;
     if (keyChanged) {
       f.key = ti.key; f.path = ti.path;
@@ -115,10 +129,10 @@
     f.usable = framable && !st.set.fit && ti.key !== null;
     box.classList.toggle('disabled', !f.usable);
     box.classList.toggle('fit', st.set.fit);
-    zoomIn.disabled = !f.usable;
-    LH.$('frame-reset').disabled = !f.usable || !ti.frame;
-    box.tabIndex = f.usable ? 0 : -1;
-    box.setAttribute('aria-disabled', f.usable ? 'false' : 'true');
+    LH.setProp(zoomIn, 'disabled', !f.usable);
+    LH.setProp(LH.$('frame-reset'), 'disabled', !f.usable);
+    LH.setProp(box, 'tabIndex', f.usable ? 0 : -1);
+    LH.setAttr(box, 'aria-disabled', f.usable ? 'false' : 'true');
     let text;
     if (!ti.path) text = 'Choose a wallpaper for this screen to frame it.';
     else if (!framable) text = 'Web pages and shaders fill the screen as they are.';
@@ -185,6 +199,7 @@
       });
       LH.$('frame-reset').addEventListener('click', reset);
       new ResizeObserver(draw).observe(box);
+      new ResizeObserver(fitBox).observe(box.parentElement);
     },
     render,
   });

@@ -135,6 +135,7 @@
     const use = usage(st);
     const seen = new Map();
     const nextOrder = [];
+    let refilter = false;
     for (const item of st.items) {
       const n = seen.get(item.path) || 0;
       seen.set(item.path, n + 1);
@@ -144,7 +145,7 @@
       if (!c) { c = buildCard(key); cards.set(key, c); }
       const used = use.get(item.path) || [];
       const sig = [item.name, item.kind, item.mine, item.ok, item.thumb, item.url, used.join(',')].join('\u0001');
-      if (sig !== c.sig) { c.sig = sig; fillCard(c, item, used); }
+      if (sig !== c.sig) { c.sig = sig; fillCard(c, item, used); refilter = true; }
     }
     const keep = new Set(nextOrder);
     for (const [key, c] of cards) if (!keep.has(key)) { stopPreview(c); c.li.remove(); cards.delete(key); }
@@ -153,13 +154,14 @@
       for (const key of nextOrder) frag.append(cards.get(key).li);
       grid.append(frag);
       order = nextOrder;
-      applyFilter();
+      refilter = true;
     }
+    if (refilter && filterIn.value) applyFilter();
     if (!activeKey || !cards.has(activeKey)) activeKey = order[0] || null;
     syncTabStops();
-    LH.$('library-count').textContent = st.items.length ? String(st.items.length) : '';
-    LH.$('library-empty').hidden = st.items.length > 0;
-    grid.hidden = st.items.length === 0;
+    LH.setText(LH.$('library-count'), st.items.length ? String(st.items.length) : '');
+    LH.setProp(LH.$('library-empty'), 'hidden', st.items.length > 0);
+    LH.setProp(grid, 'hidden', st.items.length === 0);
     const t = LH.target();
     const tt = t.kind === 'none' ? '' : 'Click a wallpaper to show it on ' + LH.targetLabel(t);
     if (LH.$('lib-target').textContent !== tt) LH.$('lib-target').textContent = tt;
@@ -353,13 +355,25 @@
   function initDrop() {
     const veil = LH.$('drop-veil');
     let depth = 0;
+    let idle = 0;
+    const hide = () => { depth = 0; veil.hidden = true; clearTimeout(idle); };
     const hasFiles = (e) => e.dataTransfer && [...(e.dataTransfer.types || [])].includes('Files');
     window.addEventListener('dragenter', (e) => { if (!hasFiles(e)) return; e.preventDefault(); depth++; veil.hidden = false; });
-    window.addEventListener('dragleave', (e) => { if (!hasFiles(e)) return; depth = Math.max(0, depth - 1); if (!depth) veil.hidden = true; });
-    window.addEventListener('dragover', (e) => { if (!hasFiles(e)) return; e.preventDefault(); e.dataTransfer.dropEffect = 'copy'; });
+    window.addEventListener('dragleave', (e) => { if (!hasFiles(e)) return; depth = Math.max(0, depth - 1); if (!depth) hide(); });
+    window.addEventListener('dragover', (e) => {
+      if (!hasFiles(e)) return;
+      e.preventDefault();
+      e.dataTransfer.dropEffect = 'copy';
+      veil.hidden = false;
+      // dragover repeats while the pointer is over the window; when it stops, the drag
+      // left without a dragleave we could count (it happens on fast exits).
+      clearTimeout(idle);
+      idle = setTimeout(hide, 600);
+    });
+    window.addEventListener('dragend', hide);
     window.addEventListener('drop', (e) => {
       e.preventDefault();
-      depth = 0; veil.hidden = true;
+      hide();
       const files = e.dataTransfer ? e.dataTransfer.files : null;
       if (!files || !files.length) return;
       if (!LH.bridge.sendDrop(files)) LH.toast('Dropping files isn’t available here. Use Add files instead.');

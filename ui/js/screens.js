@@ -65,7 +65,7 @@
       const has = span ? false : sc.path !== '';
       const word = span ? '' : stateWord(sc, has);
       const mon = LH.el(span ? 'div' : 'button', {
-        class: 'monitor' + (chosen ? ' chosen' : '') + (sc.main ? ' main' : '') + (has ? '' : ' empty'),
+        class: 'monitor' + (chosen ? ' chosen' : '') + (sc.main ? ' main' : '') + (has ? '' : ' vacant'),
         dataset: { index: String(i) },
       }, [
         span ? null : picture(thumbFor(sc.path)),
@@ -106,7 +106,7 @@
     const info = LH.$('target-info');
     const ti = LH.targetInfo(t);
     const item = LH.itemsByPath.get(ti.path);
-    const wall = ti.path ? (item ? item.name : LH.baseName(ti.path)) : 'Nothing yet: pick one from the library';
+    const wall = ti.path ? (item ? item.name : LH.baseName(ti.path)) : 'No wallpaper yet';
     let title, state;
     if (t.kind === 'span') {
       title = 'All screens, spanning';
@@ -114,7 +114,7 @@
     } else if (t.kind === 'screen') {
       const sc = st.screens[t.index];
       title = 'Screen ' + (t.index + 1) + (sc.name ? ' · ' + sc.name : '') + (sc.main ? ' · Main' : '');
-      state = stateWord(sc, sc.path !== '');
+      state = sc.path ? stateWord(sc, true) : 'Pick one from the library';
     } else {
       title = 'No screens'; state = '';
     }

@@ -85,7 +85,7 @@
     );
   }
 
-  function syncIdle(idle) { c.idlemin.disabled = idle === 0; }
+  function syncIdle(idle) { LH.setProp(c.idlemin, 'disabled', idle === 0); }
 
   function render(st) {
     const s = st.set;
@@ -93,7 +93,7 @@
     for (const k of ['pfs', 'pcov', 'pbat', 'start']) if (c[k].checked !== s[k]) c[k].checked = s[k];
     if (active !== c.fps && !c.fps.matches(':active')) {
       if (c.fps.value !== String(s.fps)) c.fps.value = String(s.fps);
-      c.fpsOut.textContent = s.fps + ' fps';
+      LH.setText(c.fpsOut, s.fps + ' fps');
     }
     LH.setRadio(c.fit, (r) => r.dataset.value === (s.fit ? '1' : '0'));
     LH.setRadio(c.idle, (r) => r.dataset.value === String(s.idle));

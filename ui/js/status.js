@@ -20,9 +20,10 @@
       const reason = s.reason ? s.reason.charAt(0).toUpperCase() + s.reason.slice(1) : '';
       put('status-text', paused ? 'Paused: ' + reason : 'Playing');
       LH.$('status-state').classList.toggle('paused', paused);
+      LH.setProp(LH.$('status-state'), 'title', paused ? 'Paused: ' + s.reason : 'Wallpapers are playing');
       const btn = LH.$('pause-all');
-      btn.setAttribute('aria-pressed', s.userPaused ? 'true' : 'false');
-      btn.title = s.userPaused ? 'Everything is paused. Press to play again.' : 'Pause every wallpaper';
+      LH.setAttr(btn, 'aria-pressed', s.userPaused ? 'true' : 'false');
+      LH.setProp(btn, 'title', s.userPaused ? 'Everything is paused. Press to play again.' : 'Pause every wallpaper');
     },
   });
 })(window.LH);

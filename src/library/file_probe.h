@@ -1,0 +1,25 @@
+#pragma once
+// The file-system questions the library asks. The Windows shell answers them
+// with GetFileAttributesW, FindFirstFileW and UrlCreateFromPathW; native tests
+// answer them from real folders (file_probe_posix.h).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Raw attribute words, as GetFileAttributesW returns them. A failed query has
+// every bit set, the directory bit included, and callers rely on that.
+inline constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+inline constexpr uint32_t kAttributeDirectory = 0x10u;
+inline constexpr uint32_t kAttributeNormal = 0x80u;
+
+class FileProbe {
+ public:
+  virtual ~FileProbe() = default;
+  // The attribute word of a file or folder, kInvalidFileAttributes when there is none.
+  virtual uint32_t Attributes(const std::u16string& path) const = 0;
+  // Appends the entry names of `folder` (its "\*" listing, "." and ".." included)
+  // in the order the system gives them; appends nothing when it cannot be read.
+  virtual void ListFolder(const std::u16string& folder, std::vector<std::u16string>& names) const = 0;
+  // The file URL of a local path, empty when it cannot be made.
+  virtual std::u16string FileUrl(const std::u16string& path) const = 0;
+};

@@ -1,0 +1,60 @@
+#include "library/library_bridge.h"
+
+#include <algorithm>
+
+void LibraryBridge::ScanLibrary() {
+  items_ = ::ScanLibrary(probe_, host_.ExeDir(), host_.CurrentSettings().userList);
+}
+
+void LibraryBridge::ReleaseLibraryList() { std::vector<LibraryItem>().swap(items_); }
+
+void LibraryBridge::Post(const std::u16string& json) {
+  if (host_.LibraryViewExists()) host_.PostToPage(json);
+}
+
+StateSnapshot LibraryBridge::TakeSnapshot() {
+  const Settings& settings = host_.CurrentSettings();
+  StateSnapshot snap;
+  snap.settings = &settings;
+  snap.screens = &host_.Screens();
+  snap.items.reserve(items_.size());
+  for (const LibraryItem& item : items_) {
+    snap.items.push_back({&item, IsUsableWallpaper(probe_, item.path, settings.gpuEffects),
+                          ThumbnailUrlFor(probe_, host_.ExeDir(), item),
+                          item.kind == MediaKind::Video ? probe_.FileUrl(item.path) : std::u16string()});
+  }
+  snap.startWithWindows = host_.StartsWithWindows();
+  const UsageFigures usage = host_.Usage();
+  snap.cpuPercent = usage.cpuPercent;
+  snap.privateBytes = usage.privateBytes;
+  snap.userPaused = host_.UserPaused();
+  snap.pauseReason = host_.PauseReason();
+  return snap;
+}
+
+void LibraryBridge::SendState() {
+  if (!host_.LibraryViewExists()) return;
+  if (items_.empty()) ScanLibrary();
+  host_.PostToPage(BuildStateMessage(TakeSnapshot()));
+}
+
+void LibraryBridge::AddUserWallpapers(const std::vector<std::u16string>& paths) {
+  Settings& settings = host_.CurrentSettings();
+  std::vector<std::u16string> added;
+  for (const std::u16string& path : paths) {
+    if (!IsUsableWallpaper(probe_, path, settings.gpuEffects)) continue;
+    auto& list = settings.userList;
+    if (std::find(list.begin(), list.end(), path) == list.end()) list.push_back(path);
+    added.push_back(path);
+  }
+  host_.SaveSettings();
+  ScanLibrary();
+  SendState();
+  Post(BuildAddedMessage(added));
+}
+
+void LibraryBridge::PostBakeMessage(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path) {
+  if (!host_.LibraryViewExists()) return;
+  const std::u16string url = path.empty() ? std::u16string() : probe_.FileUrl(path);
+  host_.PostToPage(BuildBakeMessage(kind, preset, pct, path, url));
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The library bridge of this process: the entry points the rest of the
+// program calls, backed by one LibraryBridge with the Windows host and file
+// probe. Main thread only.
+#include <string>
+#include <vector>
+
+#include "library/library_bridge.h"
+
+LibraryBridge& Library();
+const FileProbe& LibraryFileProbe();
+
+// Shorthands for the calls other parts make, with the process's settings.
+MediaKind ClassifyMedia(const std::u16string& path);
+bool IsUsableWallpaper(const std::u16string& path);
+std::u16string DisplayNameFor(const std::u16string& path);
+std::u16string FileUrl(const std::u16string& path);
+void ScanLibrary();
+void SendState();
+void AddUserWallpapers(const std::vector<std::u16string>& paths);
+void PostBakeMessage(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path);
+// `dropped` reads the files of the page's drop event; only "drop" asks it.
+void HandleLibraryCommand(const std::u16string& text, const DroppedFiles& dropped = {});
+// When the library window goes away its list is freed; the next "state" scans again.
+void ReleaseLibraryList();

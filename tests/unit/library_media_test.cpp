@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include "../support/temp_folder.h"
+#include "app/paths.h"
+#include "library/media.h"
+
+namespace {
+
+std::u16string S(std::u16string_view v) { return std::u16string(v); }
+
+TEST(PathPieces, CutLikeTheShell) {
+  EXPECT_EQ(S(FindFileName(u"C:\\a\\clip.mp4")), u"clip.mp4");
+  EXPECT_EQ(S(FindFileName(u"C:\\a\\dir\\")), u"dir\\");
+  EXPECT_EQ(S(FindFileName(u"C:clip.mp4")), u"clip.mp4");
+  EXPECT_EQ(S(FindFileName(u"a/b.png")), u"b.png");
+  EXPECT_EQ(S(FindFileName(u"")), u"");
+
+  EXPECT_EQ(S(FindExtension(u"C:\\a.b\\clip")), u"");
+  EXPECT_EQ(S(FindExtension(u"C:\\a\\clip.tar.gz")), u".gz");
+  EXPECT_EQ(S(FindExtension(u"C:\\a\\clip.m p4")), u"");
+  EXPECT_EQ(S(FindExtension(u"C:\\a\\.hidden")), u".hidden");
+  EXPECT_EQ(S(RemoveExtension(u"C:\\a\\clip.mp4")), u"C:\\a\\clip");
+  EXPECT_EQ(S(RemoveExtension(u"readme")), u"readme");
+
+  EXPECT_EQ(S(ParentFolder(u"D:\\web\\aurora_sky\\index.html")), u"D:\\web\\aurora_sky");
+  EXPECT_EQ(S(ParentFolder(u"index.html")), u"");
+}
+
+class MediaOnDisk : public testing::Test {
+ protected:
+  std::u16string P(const std::string& relative) { return dir.Path(relative); }
+  MediaKind Kind(const std::string& relative) { return ClassifyMedia(probe, P(relative)); }
+  std::u16string Name(const std::string& relative) { return DisplayNameFor(probe, P(relative)); }
+
+  TempFolder dir;
+  PosixFileProbe probe;
+};
+
+TEST_F(MediaOnDisk, ClassifiesByExtensionCaseInsensitively) {
+  for (const char* f : {"CLIP.MP4", "clip.Mp4", "a.webm", "a.m4v", "a.mov", "a.wmv", "a.mkv", "a.avi", "p.gif",
+                        "p.PNG", "p.jpg", "p.jpeg", "p.bmp", "p.webp", "s.hlsl", "s.fx", "w.html", "w.htm",
+                        "clip.mpg", "noext", "x.mp4.txt"})
+    dir.File(f);
+  EXPECT_EQ(Kind("CLIP.MP4"), MediaKind::Video);
+  EXPECT_EQ(Kind("clip.Mp4"), MediaKind::Video);
+  for (const char* f : {"a.webm", "a.m4v", "a.mov", "a.wmv", "a.mkv", "a.avi"}) EXPECT_EQ(Kind(f), MediaKind::Video) << f;
+  for (const char* f : {"p.gif", "p.PNG", "p.jpg", "p.jpeg", "p.bmp", "p.webp"}) EXPECT_EQ(Kind(f), MediaKind::Image) << f;
+  EXPECT_EQ(Kind("s.hlsl"), MediaKind::Shader);
+  EXPECT_EQ(Kind("s.fx"), MediaKind::Shader);
+  EXPECT_EQ(Kind("w.html"), MediaKind::Web);
+  EXPECT_EQ(Kind("w.htm"), MediaKind::Web);
+  EXPECT_EQ(Kind("clip.mpg"), MediaKind::None);
+  EXPECT_EQ(Kind("noext"), MediaKind::None);
+  EXPECT_EQ(Kind("x.mp4.txt"), MediaKind::None);
+  EXPECT_EQ(Kind("missing.mp4"), MediaKind::None);
+}
+
+TEST_F(MediaOnDisk, FoldersAreWebPagesOnlyWithIndexHtml) {
+  dir.File("site/index.html");
+  dir.Folder("bare");
+  dir.Folder("x.png");
+  dir.Folder("movie.mp4/index.html");  // a folder named index.html counts too
+  EXPECT_EQ(Kind("site"), MediaKind::Web);
+  EXPECT_EQ(Kind("bare"), MediaKind::None);
+  EXPECT_EQ(Kind("x.png"), MediaKind::None);
+  EXPECT_EQ(Kind("movie.mp4"), MediaKind::Web);
+}
+
+TEST_F(MediaOnDisk, ShadersAndGifsNeedGpuEffects) {
+  for (const char* f : {"a.gif", "b.hlsl", "c.png", "d.GIF", "e.mp4"}) dir.File(f);
+  dir.File("site/index.html");
+  for (bool gpu : {false, true}) {
+    EXPECT_EQ(IsUsableWallpaper(probe, P("a.gif"), gpu), gpu);
+    EXPECT_EQ(IsUsableWallpaper(probe, P("d.GIF"), gpu), gpu);
+    EXPECT_EQ(IsUsableWallpaper(probe, P("b.hlsl"), gpu), gpu);
+    EXPECT_TRUE(IsUsableWallpaper(probe, P("c.png"), gpu));
+    EXPECT_TRUE(IsUsableWallpaper(probe, P("e.mp4"), gpu));
+    EXPECT_TRUE(IsUsableWallpaper(probe, P("site"), gpu));
+    EXPECT_FALSE(IsUsableWallpaper(probe, P("gone.mp4"), gpu));
+  }
+}
+
+TEST_F(MediaOnDisk, DisplayNames) {
+  dir.File("night_drive-2.mp4");
+  dir.File("aurora/index.html");
+  dir.File("aurora_sky/INDEX.HTML");
+  dir.Folder("my.site");
+  dir.File("readme");
+  dir.File("misty-peaks.mp4");
+  EXPECT_EQ(Name("night_drive-2.mp4"), u"Night drive 2");
+  EXPECT_EQ(Name("misty-peaks.mp4"), u"Misty peaks");
+  EXPECT_EQ(Name("aurora/index.html"), u"Aurora");
+  EXPECT_EQ(Name("aurora_sky/INDEX.HTML"), u"Aurora sky");
+  EXPECT_EQ(Name("my.site"), u"My.site");
+  EXPECT_EQ(Name("readme"), u"Readme");
+  EXPECT_EQ(Name("clip.mp4"), u"Clip.mp4");  // missing: keeps its extension
+  // Only the first unit changes case, and only A to Z do.
+  EXPECT_EQ(DisplayNameFor(probe, u"\\nowhere\\éCLAIR"), u"éCLAIR");
+  EXPECT_EQ(DisplayNameFor(probe, u""), u"");
+}
+
+class LibraryScan : public MediaOnDisk {
+ protected:
+  std::vector<LibraryItem> Scan(const std::vector<std::u16string>& user = {}) {
+    return ScanLibrary(probe, dir.Path(), user);
+  }
+};
+
+TEST_F(LibraryScan, SortsBuiltInsByCodeUnitsThenAppendsUserItemsUnsorted) {
+  for (const char* f : {"b.mp4", "A.mp4", "a.mp4", "Zen.png", "zen-x.mp4", "zoo-b.mp4", "Zoo_B.mp4", "\u00e9mile.mp4",
+                        "notes.txt", ".hidden.mp4"})
+    dir.File(std::string("wallpapers/") + f);
+  dir.File("wallpapers/site/index.html");
+  dir.Folder("wallpapers/thumbs");
+  dir.Folder("wallpapers/.git");
+  dir.File("user/z.mp4");
+  dir.File("user/a.hlsl");
+  const std::vector<std::u16string> user = {P("user/z.mp4"), P("user/deleted.mp4"), P("user/a.hlsl"),
+                                            P("user/z.mp4")};
+  const auto items = Scan(user);
+  std::vector<std::u16string> names;
+  for (const auto& item : items) names.push_back(item.name);
+  // Upper case before lower, a prefix before its extensions, non-ASCII last.
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"A", u"A", u"B", u"Site", u"Zen", u"Zen x", u"Zoo B", u"Zoo b",
+                                                u"\u00e9mile", u"Z", u"Deleted.mp4", u"A", u"Z"}));
+  const size_t builtIns = 9;
+  for (size_t i = 0; i < builtIns; ++i) EXPECT_TRUE(items[i].builtIn);
+  EXPECT_EQ(items[3].path, P("wallpapers/site"));
+  EXPECT_EQ(items[3].kind, MediaKind::Web);
+  EXPECT_EQ(items[4].kind, MediaKind::Image);
+  ASSERT_EQ(items.size(), builtIns + user.size());
+  for (size_t i = builtIns; i < items.size(); ++i) {
+    EXPECT_FALSE(items[i].builtIn);
+    EXPECT_EQ(items[i].path, user[i - builtIns]);
+  }
+  EXPECT_EQ(items[builtIns].kind, MediaKind::Video);
+  EXPECT_EQ(items[builtIns + 1].kind, MediaKind::None);
+  EXPECT_EQ(items[builtIns + 2].kind, MediaKind::Shader);
+}
+
+TEST_F(LibraryScan, MissingOrEmptyFolderStillListsUserItems) {
+  const std::vector<std::u16string> user = {u"C:\\x\\c.mp4", u"C:\\x\\a.mp4", u"C:\\x\\b.mp4"};
+  auto items = Scan(user);
+  ASSERT_EQ(items.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(items[i].path, user[i]);
+  dir.Folder("wallpapers");
+  EXPECT_EQ(Scan(user).size(), 3u);
+  EXPECT_TRUE(Scan().empty());
+}
+
+TEST_F(LibraryScan, ThumbnailsOnlyFromTheThumbsFolderForBuiltIns) {
+  dir.File("wallpapers/misty-peaks.mp4");
+  dir.File("wallpapers/thumbs/misty-peaks.mp4.jpg");
+  dir.File("wallpapers/ocean.mp4");
+  dir.File("wallpapers/still.png");
+  dir.File("user/misty-peaks.mp4");
+  dir.File("user/photo.gif");
+  const auto thumb = [&](std::u16string path, MediaKind kind, bool builtIn) {
+    return ThumbnailUrlFor(probe, dir.Path(), LibraryItem{u"n", std::move(path), kind, builtIn});
+  };
+  EXPECT_EQ(thumb(P("wallpapers/misty-peaks.mp4"), MediaKind::Video, true),
+            probe.FileUrl(P("wallpapers/thumbs/misty-peaks.mp4.jpg")));
+  EXPECT_EQ(thumb(P("wallpapers/ocean.mp4"), MediaKind::Video, true), u"");
+  EXPECT_EQ(thumb(P("wallpapers/still.png"), MediaKind::Image, true), probe.FileUrl(P("wallpapers/still.png")));
+  EXPECT_EQ(thumb(P("user/misty-peaks.mp4"), MediaKind::Video, false), u"");
+  EXPECT_EQ(thumb(P("user/photo.gif"), MediaKind::Image, false), probe.FileUrl(P("user/photo.gif")));
+  EXPECT_EQ(thumb(P("user/gone.mp4"), MediaKind::None, false), u"");
+}
+
+}  // namespace
