@@ -7,19 +7,19 @@
 
 #include "app/app_state_win.h"
 #include "app/autostart_win.h"
+#include "app/bake_progress_win.h"
 #include "app/log_win.h"
 #include "app/settings_store_win.h"
 #include "app/tray_win.h"
 #include "bake/bake_thread_win.h"
 #include "desktop/screens_win.h"
 #include "library/library_window_win.h"
-#include "library/state_sender_win.h"
 #include "pause/badges_win.h"
 #include "pause/pause_policy.h"
 #include "pause/pause_win.h"
 #include "pause/saver.h"
 #include "pause/usage_win.h"
-#include "render/device_win.h"
+#include "render/graphics_win.h"
 #include "render/gpu_reset_win.h"
 
 namespace {
@@ -66,7 +66,7 @@ bool ShellIsBusy() {
 }
 
 void Housekeeping() {
-  if (DeviceRemoved()) SetDeviceLost();
+  CheckDeviceRemoved();
   LASTINPUTINFO input{sizeof input, 0};
   GetLastInputInfo(&input);
   IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), gUserFacts.locked,
@@ -81,7 +81,7 @@ void Housekeeping() {
     idle.busy = ShellIsBusy();
     if (JudgeIdle(gSettings, idle).startSaver) StartScreensaver(false);
   }
-  if (DeviceLost()) HandleGpuReset();
+  if (gDeviceLost) HandleGpuReset();
   if (DesktopVanished()) {
     LogLine(u"explorer restarted or desktop changed; re-attaching");
     DestroyAllSurfaces();

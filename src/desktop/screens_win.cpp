@@ -9,10 +9,9 @@
 #include "app/wide_win.h"
 #include "desktop/desktop_host_win.h"
 #include "desktop/screen_model.h"
-#include "library/media_win.h"
-#include "library/state_sender_win.h"
+#include "library/library_host_win.h"
 #include "pause/pause_win.h"
-#include "render/device_win.h"
+#include "render/graphics_win.h"
 #include "render/gpu_reset_win.h"
 #include "render/renderer_factory_win.h"
 
@@ -71,7 +70,7 @@ BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM) {
 void ApplySurfaceRule(Screen& screen) {
   const MediaVerdict media{!screen.path.empty() && ClassifyMedia(screen.path) != MediaKind::None,
                            !screen.path.empty() && IsUsableWallpaper(screen.path)};
-  const SurfacePreconditions pre{gDesktopHost != nullptr, DeviceExists(), IsRenderingStopped()};
+  const SurfacePreconditions pre{gDesktopHost != nullptr, gGraphics.device != nullptr, gRenderingStopped};
   switch (DecideSurface(screen.path, media, pre)) {
     case SurfaceAction::Create:
       CreateSurface(screen, false);
@@ -116,7 +115,7 @@ bool SomeRecordWithoutWindow() {
 void RebuildScreens() {
   const bool hadWindow = AnyWindow();
   DestroyAllSurfaces();
-  if (!IsRenderingStopped() && !EnsureDevice()) return;
+  if (!gRenderingStopped && !EnsureDevice()) return;
   gDesktopHost = FindDesktopHost();
   ReadFriendlyNames();
   EnumDisplayMonitors(nullptr, nullptr, AddScreen, 0);

@@ -8,10 +8,10 @@
 #include "app/main_window_win.h"
 #include "app/wide_win.h"
 #include "desktop/screens_win.h"
-#include "library/media_win.h"
+#include "library/library_host_win.h"
 #include "pause/pause_policy.h"
 #include "pause/saver.h"
-#include "render/device_win.h"
+#include "render/graphics_win.h"
 #include "render/gpu_reset_win.h"
 
 UserPauseFacts gUserFacts;
@@ -77,7 +77,7 @@ ForegroundFacts GatherForeground() {
 PauseFacts GatherPauseFacts() {
   PauseFacts facts;
   TakePauseSettings(gSettings, facts);
-  facts.renderingStopped = IsRenderingStopped();
+  facts.renderingStopped = gRenderingStopped;
   facts.saverRunning = !gSavers.empty();
   facts.userPaused = gUserFacts.userPaused;
   facts.away = gUserFacts.away;
@@ -120,7 +120,7 @@ void DecidePause() {
 }
 
 void StartScreensaver(bool preview) {
-  if (!gSavers.empty() || IsRenderingStopped() || !EnsureDevice()) return;
+  if (!gSavers.empty() || gRenderingStopped || !EnsureDevice()) return;
   const UsablePredicate usable = [](const std::u16string& path) { return IsUsableWallpaper(path); };
   for (const auto& screen : gScreens) {
     if (screen->spanning) continue;
