@@ -45,6 +45,10 @@ bench: native
 	@cmake --build $(NATIVE) --target benchmarks
 	@$(NATIVE)/benchmarks
 
+# The library bridge fuzzer for longer than the bounded run in `make test`.
+fuzz: setup
+	@FUZZ_SECONDS=$${FUZZ_SECONDS:-900} tests/fuzz/run.sh
+
 dist: win
 	@scripts/dist.sh $(WIN)
 

@@ -66,6 +66,8 @@ async function openPage(browser, opts = {}) {
     else errors.push(m.text());
   });
   page.on('pageerror', (e) => errors.push(String(e)));
+  const requests = [];
+  page.on('request', (r) => requests.push(r.url()));
   await page.addInitScript(bridgeStub);
   await page.goto(PAGE_URL);
   await page.waitForFunction(() => window.LH && window.__bridge.posted.length > 0);
@@ -73,6 +75,7 @@ async function openPage(browser, opts = {}) {
     page,
     errors,
     loadFailures,
+    requests,
     posted: () => page.evaluate(() => window.__bridge.posted.slice()),
     drops: () => page.evaluate(() => window.__bridge.drops.slice()),
     clearPosted: () => page.evaluate(() => { window.__bridge.posted.length = 0; }),
@@ -92,4 +95,4 @@ async function openPage(browser, opts = {}) {
 const media = (name) => pathToFileURL(path.join(MEDIA, name)).href;
 const cmd = (...fields) => fields.join(SEP);
 
-module.exports = { launch, openPage, media, cmd, SEP, REPO, BUILD, MEDIA };
+module.exports = { launch, openPage, media, cmd, SEP, REPO, BUILD, MEDIA, PAGE_URL };

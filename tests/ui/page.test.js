@@ -5,9 +5,10 @@ const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { launch, openPage, cmd, REPO, BUILD } = require('./harness');
+const { launch, openPage, REPO, BUILD, PAGE_URL, media } = require('./harness');
 const fx = require('./fixtures');
 
+const mediaDir = media('');
 let browser;
 before(async () => { browser = await launch(); });
 after(async () => { await browser.close(); });
@@ -70,6 +71,16 @@ test('dropped files reach postMessageWithAdditionalObjects as "drop"', async () 
     { text: 'drop', count: 1, names: ['c.html'], allFiles: true },
   ]);
   assert.deepEqual(await p.posted(), ['ready'], 'a drop is not a plain message');
+  // Dragged text or links are refused without navigating away, and nothing is sent.
+  const text = await pg.evaluate(() => {
+    const dt = new DataTransfer();
+    dt.setData('text/uri-list', 'https://example.invalid/');
+    const over = new DragEvent('dragover', { dataTransfer: dt, bubbles: true, cancelable: true });
+    document.body.dispatchEvent(over);
+    return { prevented: over.defaultPrevented, effect: dt.dropEffect, veil: !document.getElementById('drop-veil').hidden };
+  });
+  assert.deepEqual(text, { prevented: true, effect: 'none', veil: false });
+  assert.equal((await p.drops()).length, 2);
   // The program answers with "added": the new items are announced; an empty answer explains.
   await p.deliver({ t: 'added', paths: [fx.U + 'lake.jpg'] });
   assert.equal(await pg.locator('#toast').textContent(), 'Added Lake');
@@ -154,6 +165,11 @@ test('1,000 items render without errors, and a repeated state touches no card', 
   // Filtering works at this size too.
   await pg.locator('#library-filter').fill('Wallpaper 099');
   assert.equal(await pg.locator('#library-grid .card:not([hidden])').count(), 10);
+  // Tab from the filter lands on the first card still shown.
+  await pg.locator('#library-filter').press('Tab');
+  await pg.keyboard.press('Tab');
+  await pg.keyboard.press('Tab');
+  assert.match(await pg.evaluate(() => document.activeElement.getAttribute('aria-label') || ''), /^Wallpaper 0990/);
   assert.deepEqual(p.errors, []);
   console.log(`# 1000 items: ${perState.toFixed(1)} ms to handle and lay out a repeated state`);
   await p.close();
@@ -235,6 +251,10 @@ test('screenshots for review at 1180×780 and 860×600', async () => {
     }
     assert.deepEqual(p.errors, []);
     assert.deepEqual(p.loadFailures, [], 'every fixture file the page asked for exists');
+    // Nothing comes from anywhere but the page's own folder and the files the state names.
+    const uiDir = PAGE_URL.replace(/library\.html$/, '');
+    const stray = p.requests.filter((u) => !u.startsWith(uiDir) && !u.startsWith(mediaDir));
+    assert.deepEqual(stray, []);
     await p.close();
   }
   for (const f of shots) assert.ok(fs.statSync(f).size > 10000, f);

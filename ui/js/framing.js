@@ -88,6 +88,7 @@
   function showZoom() {
     if (document.activeElement !== zoomIn && Number(zoomIn.value) !== f.zoom) zoomIn.value = String(f.zoom);
     LH.setText(zoomOut, Math.round(f.zoom * 100) + ' %');
+    LH.setAttr(zoomIn, 'aria-valuetext', Math.round(f.zoom * 100) + ' percent');
   }
 
   function loadMedia(item) {

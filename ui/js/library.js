@@ -1,6 +1,6 @@
 // The library grid: one card per item, kept by key so a state refresh touches only
 // the cards whose data changed. Thumbnails load lazily; a video without one previews
-// itself on hover. Also adding (pickers, dropping files) and removing the user's items.
+// itself on hover. Also the card menu, the pickers, the "added" answer and removing.
 'use strict';
 (function (LH) {
   const grid = LH.$('library-grid');
@@ -322,6 +322,12 @@
       if (c.li.hidden !== hide) c.li.hidden = hide;
       if (!hide) shown++;
     }
+    // The grid's one tab stop must stay on a card that can be seen.
+    const active = cards.get(activeKey);
+    if (active && active.li.hidden) {
+      const first = order.map((k) => cards.get(k)).find((c) => !c.li.hidden);
+      if (first) setActive(first.li.dataset.key);
+    }
     grid.classList.toggle('no-match', !!q && shown === 0);
     grid.dataset.empty = q && !shown ? 'Nothing in the library matches “' + filterIn.value.trim() + '”' : '';
   }
@@ -352,34 +358,6 @@
     LH.toast(paths.length === 1 ? 'Added ' + ((LH.itemsByPath.get(paths[0]) || {}).name || LH.baseName(paths[0])) : 'Added ' + paths.length + ' wallpapers');
   });
 
-  function initDrop() {
-    const veil = LH.$('drop-veil');
-    let depth = 0;
-    let idle = 0;
-    const hide = () => { depth = 0; veil.hidden = true; clearTimeout(idle); };
-    const hasFiles = (e) => e.dataTransfer && [...(e.dataTransfer.types || [])].includes('Files');
-    window.addEventListener('dragenter', (e) => { if (!hasFiles(e)) return; e.preventDefault(); depth++; veil.hidden = false; });
-    window.addEventListener('dragleave', (e) => { if (!hasFiles(e)) return; depth = Math.max(0, depth - 1); if (!depth) hide(); });
-    window.addEventListener('dragover', (e) => {
-      if (!hasFiles(e)) return;
-      e.preventDefault();
-      e.dataTransfer.dropEffect = 'copy';
-      veil.hidden = false;
-      // dragover repeats while the pointer is over the window; when it stops, the drag
-      // left without a dragleave we could count (it happens on fast exits).
-      clearTimeout(idle);
-      idle = setTimeout(hide, 600);
-    });
-    window.addEventListener('dragend', hide);
-    window.addEventListener('drop', (e) => {
-      e.preventDefault();
-      hide();
-      const files = e.dataTransfer ? e.dataTransfer.files : null;
-      if (!files || !files.length) return;
-      if (!LH.bridge.sendDrop(files)) LH.toast('Dropping files isn’t available here. Use Add files instead.');
-    });
-  }
-
   // Brings an item into view and focus, e.g. a video that a bake just produced.
   LH.library = {
     reveal(path) {
@@ -406,7 +384,6 @@
       window.addEventListener('blur', () => closeMenu(false));
       window.addEventListener('resize', () => closeMenu(false));
       grid.addEventListener('scroll', () => closeMenu(false), { passive: true });
-      initDrop();
     },
     render,
   });

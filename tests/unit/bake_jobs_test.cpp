@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "bake/bake_jobs.h"
+#include "bake/bake_naming.h"
+#include "bake/exif_orientation.h"
+
+namespace {
+
+TEST(BakeNaming, SizesForBakesAndPreviews) {
+  struct Case {
+    int32_t w, h, maxSide, wantW, wantH;
+  } cases[] = {
+      {1000, 500, 0, 1280, 640},    {1000, 500, 480, 480, 240},   {4000, 3000, 0, 2560, 1920},
+      {6000, 4000, 0, 2560, 1706},  {1920, 1080, 0, 1920, 1080},  {3, 1000, 480, 2, 480},
+      {1001, 1001, 0, 1280, 1280},  {2000, 1000, 1280, 1280, 640},
+  };
+  for (const Case& c : cases) {
+    int32_t w = -1, h = -1;
+    ASSERT_TRUE(BakeSizeFor(c.w, c.h, c.maxSide, w, h)) << c.w << "x" << c.h;
+    EXPECT_EQ(w, c.wantW) << c.w << "x" << c.h << " to " << c.maxSide;
+    EXPECT_EQ(h, c.wantH) << c.w << "x" << c.h << " to " << c.maxSide;
+  }
+  int32_t w = 0, h = 0;
+  EXPECT_FALSE(BakeSizeFor(0, 100, 0, w, h));
+  EXPECT_FALSE(BakeSizeFor(100, 100, 2000000000, w, h));  // from a hostile command line
+  EXPECT_TRUE(BakeSizeFor(100, 100, -5, w, h));
+  EXPECT_EQ(w, 2);
+}
+
+TEST(BakeNaming, PictureKeysAndFileNames) {
+  EXPECT_EQ(PictureKey(u"C:\\Pictures\\misty_lake.jpg"), u"2195b3f6");
+  EXPECT_EQ(PictureKey(u"c:\\pictures\\misty_lake.jpg"), u"26349476");  // case makes another key
+  EXPECT_EQ(PictureKey(u""), u"84222325");
+  EXPECT_EQ(PictureKey(u"D:\\Fotos\\\u00C7a.png"), u"a20cbf53");
+
+  EXPECT_EQ(BakedFilePath(u"V:\\Lumenhollow", u"Misty lake", 3, u'\\'), u"V:\\Lumenhollow\\Misty lake - Snowfall.mp4");
+  EXPECT_EQ(BakedFilePath(u"/v", u"Misty lake", 10, u'/'), u"/v/Misty lake - Sparkle.mp4");
+  EXPECT_EQ(PreviewFilePath(u"D:\\data\\previews", u"2195b3f6", 10, u'\\'), u"D:\\data\\previews\\2195b3f6-10.mp4");
+
+  EXPECT_EQ(TemporaryVideoPath(u"V:\\L\\Misty lake - Snowfall.mp4"), u"V:\\L\\Misty lake - Snowfall.baking.mp4");
+  EXPECT_EQ(TemporaryVideoPath(u"/a.b/out"), u"/a.b/out.baking");
+}
+
+TEST(BakeNaming, ChildArguments) {
+  BakeChildArguments a = ParseBakeChildArguments(u"3 0 C:\\p\\lake.jpg|C:\\out\\lake.mp4");
+  EXPECT_TRUE(a.hasSeparator);
+  EXPECT_EQ(a.preset, 3);
+  EXPECT_EQ(a.size, 0);
+  EXPECT_EQ(a.source, u"C:\\p\\lake.jpg");
+  EXPECT_EQ(a.output, u"C:\\out\\lake.mp4");
+
+  EXPECT_FALSE(ParseBakeChildArguments(u"3 0 C:\\p\\lake.jpg").hasSeparator);
+  EXPECT_FALSE(ParseBakeChildArguments(u"").hasSeparator);
+  // Text that fails to parse as numbers leaves the paths empty.
+  EXPECT_FALSE(ParseBakeChildArguments(u"x 0 a|b").hasSeparator);
+  EXPECT_FALSE(ParseBakeChildArguments(u"3 big a|b").hasSeparator);
+
+  a = ParseBakeChildArguments(u"  -1   480   a b.png|c d.mp4  \t \r\n");
+  EXPECT_EQ(a.preset, -1);
+  EXPECT_EQ(a.size, 480);
+  EXPECT_EQ(a.source, u"a b.png");
+  EXPECT_EQ(a.output, u"c d.mp4");
+
+  // Only the first bar splits; the rest of the line stops at a line break.
+  a = ParseBakeChildArguments(u"11 0 a|b|c\nignored|x");
+  EXPECT_EQ(a.preset, 11);
+  EXPECT_EQ(a.output, u"b|c");
+
+  a = ParseBakeChildArguments(u"99999999999 -99999999999 a|b");
+  EXPECT_EQ(a.preset, INT32_MAX);
+  EXPECT_EQ(a.size, INT32_MIN);
+
+  EXPECT_EQ(FormatEncodeError(1, static_cast<int32_t>(0x80070057u), u"C:\\o\\\u00E9.mp4"),
+            "encode step 1 hr 0x80070057 out=[C:\\o\\\xC3\xA9.mp4]");
+}
+
+// A JPEG start, an APP1 Exif segment with one IFD0 entry, then image data.
+std::string JpegWithOrientation(int orientation, bool little) {
+  std::string tiff = little ? std::string("II\x2A\0\x08\0\0\0", 8) : std::string("MM\0\x2A\0\0\0\x08", 8);
+  auto u16 = [&](int v) {
+    tiff += little ? static_cast<char>(v & 255) : static_cast<char>(v >> 8);
+    tiff += little ? static_cast<char>(v >> 8) : static_cast<char>(v & 255);
+  };
+  u16(2);
+  u16(0x010F), u16(2), u16(0), u16(4), u16(0), u16(0);  // Make, ASCII: another tag first
+  u16(274), u16(3), u16(little ? 1 : 0), u16(little ? 0 : 1), u16(orientation), u16(0);
+  const std::string body = std::string("Exif\0\0", 6) + tiff;
+  std::string jpeg("\xFF\xD8\xFF\xE0\x00\x04xx", 8);  // a JFIF-like segment before it
+  jpeg += "\xFF\xE1";
+  jpeg += static_cast<char>((body.size() + 2) >> 8);
+  jpeg += static_cast<char>((body.size() + 2) & 255);
+  return jpeg + body + "\xFF\xDA";
+}
+
+TEST(BakeExif, OrientationIsReadAndApplied) {
+  for (int o = 1; o <= 8; ++o) {
+    EXPECT_EQ(ReadExifOrientation(JpegWithOrientation(o, true)), o);
+    EXPECT_EQ(ReadExifOrientation(JpegWithOrientation(o, false)), o);
+  }
+  EXPECT_EQ(ReadExifOrientation(JpegWithOrientation(9, true)), 1);
+  EXPECT_EQ(ReadExifOrientation("\x89PNG\r\n"), 1);
+  const std::string good = JpegWithOrientation(6, true);
+  for (size_t cut = 0; cut < good.size(); ++cut) ReadExifOrientation(good.substr(0, cut));  // sanitizers watch
+  std::string lying = good;
+  lying[7 + 4] = '\x7F';  // segment length far past the end
+  EXPECT_EQ(ReadExifOrientation(lying), 1);
+
+  // A 3x2 picture numbered 0..5; orientation 6 turns it clockwise.
+  const std::vector<uint32_t> picture = {0, 1, 2, 3, 4, 5};
+  const std::map<int, std::vector<uint32_t>> upright = {
+      {2, {2, 1, 0, 5, 4, 3}}, {3, {5, 4, 3, 2, 1, 0}}, {4, {3, 4, 5, 0, 1, 2}}, {5, {0, 3, 1, 4, 2, 5}},
+      {6, {3, 0, 4, 1, 5, 2}}, {7, {5, 2, 4, 1, 3, 0}}, {8, {2, 5, 1, 4, 0, 3}},
+  };
+  for (const auto& [o, want] : upright) {
+    std::vector<uint32_t> p = picture;
+    int32_t w = 3, h = 2;
+    OrientPixels(p, w, h, o);
+    EXPECT_EQ(p, want) << o;
+    EXPECT_EQ(w, o >= 5 ? 2 : 3);
+  }
+}
+
+// Files and decoding in memory, with an encoder sink that can fail.
+struct FakePlatform {
+  std::set<std::u16string> files;
+  std::map<std::u16string, int> contents;  // which encode wrote it
+  std::vector<std::u16string> logs;
+  std::set<std::u16string> decodable{u"/p/lake.jpg"};
+  int decodes = 0, encodes = 0;
+  int32_t lastMaxSide = -1;
+  int failEncodeAtStep = 0;
+  std::atomic<uint8_t>* cancelDuringEncode = nullptr;
+
+  struct Sink : EncodeSink {
+    FakePlatform* p;
+    std::u16string path;
+    std::vector<uint8_t> buffer;
+    int frames = 0;
+    explicit Sink(FakePlatform* platform) : p(platform) {}
+    int32_t Fail(int step) { return p->failEncodeAtStep == step ? -1 : 0; }
+    int32_t Create(const std::u16string& out) override {
+      path = out;
+      if (Fail(1)) return -1;
+      p->files.insert(out);
+      p->contents[out] = ++p->encodes;
+      return 0;
+    }
+    int32_t AddStream(const VideoFormat&) override { return Fail(2); }
+    int32_t SetInputFormat(const VideoFormat&) override { return Fail(3); }
+    int32_t Begin() override { return Fail(4); }
+    uint8_t* LockFrame(size_t size) override {
+      buffer.resize(size);
+      return buffer.data();
+    }
+    int32_t WriteFrame(int64_t, int64_t) override {
+      if (++frames == 3 && p->cancelDuringEncode) p->cancelDuringEncode->store(1);
+      return Fail(5);
+    }
+    int32_t Finalize() override { return Fail(6); }
+  };
+
+  BakeEnvironment Environment() {
+    BakeEnvironment env;
+    env.separator = u'/';
+    env.decode = [this](const std::u16string& path, int32_t maxSide, std::vector<uint32_t>& px, int32_t& w,
+                        int32_t& h) {
+      ++decodes;
+      if (!decodable.count(path)) return false;
+      // Small frames keep the 360-frame bakes quick.
+      lastMaxSide = maxSide;
+      w = 16, h = 8;
+      px.assign(static_cast<size_t>(w) * h, 0xFF336699u);
+      return true;
+    };
+    env.makeSink = [this]() { return std::make_unique<Sink>(this); };
+    env.exists = [this](const std::u16string& f) { return files.count(f) > 0; };
+    env.createFolder = [](const std::u16string&) {};
+    env.deleteFile = [this](const std::u16string& f) {
+      files.erase(f);
+      contents.erase(f);
+    };
+    env.replaceFile = [this](const std::u16string& from, const std::u16string& to) {
+      if (!files.count(from)) return false;
+      files.erase(from);
+      files.insert(to);
+      contents[to] = contents[from];
+      contents.erase(from);
+      return true;
+    };
+    env.log = [this](const std::u16string& m) { logs.push_back(m); };
+    env.displayName = [](const std::u16string&) { return std::u16string(u"Lake"); };
+    env.videoFolder = []() { return std::u16string(u"/videos"); };
+    env.previewFolder = []() { return std::u16string(u"/data/previews"); };
+    return env;
+  }
+};
+
+std::vector<BakeProgressRecord> RunJob(FakePlatform& fake, const std::u16string& source, int32_t preset,
+                                       std::atomic<uint8_t>& cancel) {
+  std::vector<BakeProgressRecord> records;
+  RunBakeJob(BakeJob{source, preset}, fake.Environment(), cancel,
+             [&](BakeProgressRecord r) { records.push_back(std::move(r)); });
+  return records;
+}
+
+TEST(BakeJobs, BakeReportsProgressThenTheVideo) {
+  FakePlatform fake;
+  std::atomic<uint8_t> cancel{0};
+  auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
+  ASSERT_EQ(records.size(), 61u);
+  EXPECT_EQ(records[1].kind, 0);
+  EXPECT_EQ(records[1].pct, 1);
+  EXPECT_EQ(records.back().kind, 2);
+  EXPECT_EQ(records.back().pct, 100);
+  EXPECT_EQ(records.back().path, u"/videos/Lake - Snowfall.mp4");
+  EXPECT_EQ(fake.lastMaxSide, 0);
+  EXPECT_EQ(fake.files, (std::set<std::u16string>{u"/videos/Lake - Snowfall.mp4"}));
+
+  // Another preset is another file; the same preset again replaces it.
+  RunJob(fake, u"/p/lake.jpg", 4, cancel);
+  RunJob(fake, u"/p/lake.jpg", 3, cancel);
+  EXPECT_EQ(fake.files.size(), 2u);
+  EXPECT_EQ(fake.contents[u"/videos/Lake - Snowfall.mp4"], 3);
+  EXPECT_TRUE(fake.logs.empty());
+}
+
+TEST(BakeJobs, FailedOrCancelledBakeKeepsTheEarlierVideo) {
+  FakePlatform fake;
+  std::atomic<uint8_t> cancel{0};
+  RunJob(fake, u"/p/lake.jpg", 3, cancel);
+  const std::u16string video = u"/videos/Lake - Snowfall.mp4";
+  for (int step = 1; step <= 6; ++step) {
+    fake.failEncodeAtStep = step;
+    auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
+    EXPECT_EQ(records.back().kind, 3);
+    EXPECT_EQ(records.back().pct, 100);
+    EXPECT_TRUE(records.back().path.empty());
+    EXPECT_EQ(fake.files, std::set<std::u16string>{video}) << "step " << step;
+    EXPECT_EQ(fake.contents[video], 1);
+  }
+  EXPECT_EQ(fake.logs.size(), 6u);
+  EXPECT_EQ(fake.logs[0], u"could not animate /p/lake.jpg");
+
+  fake.failEncodeAtStep = 0;
+  fake.cancelDuringEncode = &cancel;
+  auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
+  EXPECT_EQ(records.back().kind, 3);
+  EXPECT_EQ(fake.contents[video], 1);
+  EXPECT_EQ(fake.files.size(), 1u);
+  EXPECT_EQ(fake.logs.size(), 6u);  // a cancel is not logged
+
+  cancel = 0;
+  records = RunJob(fake, u"/p/missing.jpg", 5, cancel);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].kind, 3);
+  EXPECT_EQ(fake.logs.back(), u"could not animate /p/missing.jpg");
+}
+
+TEST(BakeJobs, PreviewsAreMadeOnceAndStopAtAnUndecodablePicture) {
+  FakePlatform fake;
+  std::atomic<uint8_t> cancel{0};
+  auto first = RunJob(fake, u"/p/lake.jpg", -1, cancel);
+  ASSERT_EQ(first.size(), 11u);
+  const std::u16string key = PictureKey(u"/p/lake.jpg");
+  for (int32_t i = 0; i < 11; ++i) {
+    EXPECT_EQ(first[i].kind, 1);
+    EXPECT_EQ(first[i].preset, i);
+    EXPECT_EQ(first[i].path, PreviewFilePath(u"/data/previews", key, i, u'/'));
+  }
+  EXPECT_EQ(fake.decodes, 11);
+  EXPECT_EQ(fake.lastMaxSide, 480);
+  EXPECT_EQ(fake.files.size(), 11u);  // no temporary file left behind
+
+  auto second = RunJob(fake, u"/p/lake.jpg", -1, cancel);
+  EXPECT_EQ(second.size(), 11u);
+  EXPECT_EQ(fake.decodes, 11);  // nothing decoded the second time
+
+  auto bad = RunJob(fake, u"/p/broken.jpg", -1, cancel);
+  ASSERT_EQ(bad.size(), 1u);
+  EXPECT_EQ(bad[0].kind, 3);
+  EXPECT_EQ(bad[0].preset, 0);
+  EXPECT_EQ(bad[0].pct, 0);
+
+  // A preview whose encoder fails is skipped silently, leaving no file.
+  FakePlatform failing;
+  failing.failEncodeAtStep = 6;
+  EXPECT_TRUE(RunJob(failing, u"/p/lake.jpg", -1, cancel).empty());
+  EXPECT_TRUE(failing.files.empty());
+
+  // Cancelling ends the run after the current preview, which is dropped.
+  FakePlatform cancelled;
+  cancelled.cancelDuringEncode = &cancel;
+  EXPECT_TRUE(RunJob(cancelled, u"/p/lake.jpg", -1, cancel).empty());
+  EXPECT_TRUE(cancelled.files.empty());
+}
+
+TEST(BakeJobs, ThreadQueueAndFlags) {
+  FakePlatform fake;
+  BakeEnvironmentSlot() = fake.Environment();
+  std::atomic<int> notified{0};
+  BakeEnvironmentSlot().notify = [&]() { ++notified; };
+  TakeBakeProgress();
+
+  // A cancel with nothing running is cleared by the next job.
+  gBakeCancel = 1;
+  StartBakeJob(u"/p/lake.jpg", 6);
+  StopBakeThread();
+  std::vector<BakeProgressRecord> records = TakeBakeProgress();
+  ASSERT_FALSE(records.empty());
+  EXPECT_EQ(gBakeBusy.load(), 0);
+  EXPECT_EQ(notified.load(), static_cast<int>(records.size()));
+  EXPECT_TRUE(TakeBakeProgress().empty());
+  // Either it finished before the stop or the stop cancelled it: both end with one final record.
+  EXPECT_TRUE(records.back().kind == 2 || records.back().kind == 3);
+  EXPECT_EQ(records.back().kind == 2, records.size() == 61u);
+
+  // A second job cancels and joins the first before starting.
+  gBakeCancel = 0;
+  StartBakeJob(u"/p/lake.jpg", 4);
+  StartBakeJob(u"/p/lake.jpg", 5);
+  StopBakeThread();
+  records = TakeBakeProgress();
+  int finals = 0;
+  for (const auto& r : records) finals += r.kind >= 2;
+  EXPECT_EQ(finals, 2);
+  BakeEnvironmentSlot() = BakeEnvironment{};
+}
+
+}  // namespace
