@@ -77,5 +77,6 @@ class LibraryBridge {
 // The page's separator-delimited text as fields (U+001F); empty fields count.
 std::vector<std::u16string_view> SplitCommand(std::u16string_view text);
 // A decimal number as the page writes it: leading blanks, a sign, digits, a
-// fraction and an exponent, up to the first other character; 0 when nothing reads.
+// fraction and an exponent, up to the first other character; 0 when nothing
+// reads. "inf", "infinity" and "nan" (any case) read as what they name.
 double ParseLeadingDouble(std::u16string_view text);

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
+
+#include "app/paths.h"
 
 namespace {
 
@@ -19,6 +22,13 @@ bool FlagField(std::u16string_view text) { return text == u"1"; }
 
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+bool StartsWithWord(std::u16string_view text, size_t i, std::u16string_view word) {
+  if (text.size() - i < word.size()) return false;
+  for (size_t k = 0; k < word.size(); ++k)
+    if (AsciiLower(text[i + k]) != word[k]) return false;
+  return true;
+}
 
 size_t SkipDigits(std::u16string_view text, size_t i) {
   while (i < text.size() && IsDigit(text[i])) ++i;
@@ -44,6 +54,12 @@ double ParseLeadingDouble(std::u16string_view text) {
   while (i < text.size() && IsBlank(text[i])) ++i;
   const size_t start = i;
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+  // The runtime reads these words as numbers too; they come back as what they
+  // are, so that callers can refuse them rather than take them for 0.
+  const bool negative = i > start && text[start] == u'-';
+  if (StartsWithWord(text, i, u"inf"))
+    return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+  if (StartsWithWord(text, i, u"nan")) return std::numeric_limits<double>::quiet_NaN();
   const size_t intEnd = SkipDigits(text, i);
   size_t end = intEnd;
   bool digits = intEnd > i;
@@ -59,8 +75,8 @@ double ParseLeadingDouble(std::u16string_view text) {
     const size_t expEnd = SkipDigits(text, e);
     if (expEnd > e) end = expEnd;
   }
-  // Only the decimal grammar above reaches strtod, so "inf", "nan" and hex
-  // never parse; an exponent too large still overflows to infinity.
+  // Only the decimal grammar above reaches strtod, so hex never parses; an
+  // exponent too large still overflows to infinity.
   const std::string ascii(text.begin() + static_cast<std::ptrdiff_t>(start),
                           text.begin() + static_cast<std::ptrdiff_t>(end));
   return std::strtod(ascii.c_str(), nullptr);

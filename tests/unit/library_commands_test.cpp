@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "../support/page_json.h"
 #include "../support/recording_host.h"
@@ -36,9 +37,11 @@ TEST(CommandText, ReadsNumbersLikeTheRuntime) {
   EXPECT_EQ(ParseLeadingDouble(u"5."), 5.0);
   EXPECT_EQ(ParseLeadingDouble(u"1e"), 1.0);
   EXPECT_EQ(ParseLeadingDouble(u"+2E-1"), 0.2);
-  for (const char16_t* none : {u"", u"abc", u"-", u".", u"inf", u"nan", u"e5"}) EXPECT_EQ(ParseLeadingDouble(none), 0.0);
-  EXPECT_EQ(ParseLeadingDouble(u"0x10"), 0.0);
+  for (const char16_t* none : {u"", u"abc", u"-", u".", u"e5", u"in", u"0x10"}) EXPECT_EQ(ParseLeadingDouble(none), 0.0);
   EXPECT_TRUE(std::isinf(ParseLeadingDouble(u"1e999")));
+  EXPECT_EQ(ParseLeadingDouble(u" -Infinity"), -std::numeric_limits<double>::infinity());
+  EXPECT_EQ(ParseLeadingDouble(u"inf"), std::numeric_limits<double>::infinity());
+  EXPECT_TRUE(std::isnan(ParseLeadingDouble(u"NaN")));
 }
 
 class Commands : public testing::Test {
@@ -201,14 +204,15 @@ TEST_F(Commands, FrameSetsRemovesAndRefreshesOnlyItsScreen) {
 
 TEST_F(Commands, FrameIgnoresNumbersThatAreNotFinite) {
   host.settings.frames[u"K0"] = {0.4f, 0.6f, 2};
-  for (const char16_t* bad : {u"1e999", u"-1e39"}) {
+  for (const char16_t* bad : {u"1e999", u"-1e39", u"NaN", u"Infinity", u"-inf"}) {
     EXPECT_EQ(Run(Msg({u"frame", u"0", u"0.5", bad, u"1"})), Calls{});
     EXPECT_EQ(Run(Msg({u"frame", u"0", u"0.5", u"0.5", bad})), Calls{});
   }
   EXPECT_EQ(host.settings.frames[u"K0"].x, 0.4f);
   EXPECT_EQ(host.settings.frames[u"K0"].zoom, 2.0f);
+  EXPECT_EQ(host.settings.frames[u"K0"].y, 0.6f);
   EXPECT_EQ(Refreshes(0), 0);
-  Run(Msg({u"frame", u"0", u"nan", u"inf", u"1"}));  // not numbers at all: 0
+  Run(Msg({u"frame", u"0", u"abc", u"0.5", u"1"}));  // not a number at all: 0
   EXPECT_EQ(host.settings.frames[u"K0"].x, 0.0f);
 }
 
