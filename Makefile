@@ -44,6 +44,7 @@ run: win
 bench: native
 	@cmake --build $(NATIVE) --target benchmarks
 	@$(NATIVE)/benchmarks
+	@bench/bake_compare.sh $(NATIVE)
 
 # The library bridge fuzzer for longer than the bounded run in `make test`.
 fuzz: setup

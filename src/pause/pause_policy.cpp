@@ -4,15 +4,24 @@
 
 std::u16string_view PauseReasonText(PauseReason reason) {
   switch (reason) {
-    case PauseReason::None: return u"";
-    case PauseReason::RenderingStopped: return u"stopped after a GPU reset";
-    case PauseReason::Screensaver: return u"screensaver is on";
-    case PauseReason::UserPaused: return u"paused by you";
-    case PauseReason::Away: return u"you're away";
-    case PauseReason::Locked: return u"PC locked";
-    case PauseReason::DisplayOff: return u"display off";
-    case PauseReason::OnBattery: return u"on battery";
-    case PauseReason::FullScreen: return u"game / fullscreen app running";
+    case PauseReason::None:
+      return u"";
+    case PauseReason::RenderingStopped:
+      return u"stopped after a GPU reset";
+    case PauseReason::Screensaver:
+      return u"screensaver is on";
+    case PauseReason::UserPaused:
+      return u"paused by you";
+    case PauseReason::Away:
+      return u"you're away";
+    case PauseReason::Locked:
+      return u"PC locked";
+    case PauseReason::DisplayOff:
+      return u"display off";
+    case PauseReason::OnBattery:
+      return u"on battery";
+    case PauseReason::FullScreen:
+      return u"game / fullscreen app running";
   }
   return u"";
 }
@@ -64,8 +73,7 @@ void IsDesktopCovered(const WindowFacts& window, const ScreenList& screens, std:
   for (size_t i = 0; i < screens.size() && i < covered.size(); ++i) {
     const Screen& screen = *screens[i];
     if (covered[i] || screen.spanning) continue;
-    // A null monitor is "unknown", never a match for another unknown one.
-    if (window.maximized && window.monitor && window.monitor == screen.monitor) {
+    if (window.maximized && window.monitor == screen.monitor) {
       covered[i] = true;
     } else if (HidesWorkArea(window.rect, screen.workArea)) {
       covered[i] = true;
@@ -86,22 +94,30 @@ std::vector<bool> CoveredScreens(const ScreenList& screens, std::span<const Wind
 
 PauseDecision DecidePause(const PauseFacts& facts, const ScreenList& screens) {
   const bool battery = facts.pauseBattery && IsOnBattery(facts.powerStatusKnown, facts.acLineStatus);
-  const bool fullScreen =
-      facts.pauseFullscreen && (IsBusyNotificationState(facts.notificationStateKnown, facts.notificationState) ||
-                                IsFullScreenForeground(facts.foreground));
+  const bool fullScreen = facts.pauseFullscreen &&
+                          (IsBusyNotificationState(facts.notificationStateKnown, facts.notificationState) ||
+                           IsFullScreenForeground(facts.foreground));
 
   PauseDecision decision;
-  decision.covered = facts.pauseCovered ? CoveredScreens(screens, facts.windows)
-                                        : std::vector<bool>(screens.size(), false);
+  decision.covered =
+      facts.pauseCovered ? CoveredScreens(screens, facts.windows) : std::vector<bool>(screens.size(), false);
 
-  if (facts.renderingStopped) decision.reason = PauseReason::RenderingStopped;
-  else if (facts.saverRunning) decision.reason = PauseReason::Screensaver;
-  else if (facts.userPaused) decision.reason = PauseReason::UserPaused;
-  else if (facts.away) decision.reason = PauseReason::Away;
-  else if (facts.locked) decision.reason = PauseReason::Locked;
-  else if (facts.displayOff) decision.reason = PauseReason::DisplayOff;
-  else if (battery) decision.reason = PauseReason::OnBattery;
-  else if (fullScreen) decision.reason = PauseReason::FullScreen;
+  if (facts.renderingStopped)
+    decision.reason = PauseReason::RenderingStopped;
+  else if (facts.saverRunning)
+    decision.reason = PauseReason::Screensaver;
+  else if (facts.userPaused)
+    decision.reason = PauseReason::UserPaused;
+  else if (facts.away)
+    decision.reason = PauseReason::Away;
+  else if (facts.locked)
+    decision.reason = PauseReason::Locked;
+  else if (facts.displayOff)
+    decision.reason = PauseReason::DisplayOff;
+  else if (battery)
+    decision.reason = PauseReason::OnBattery;
+  else if (fullScreen)
+    decision.reason = PauseReason::FullScreen;
 
   const bool global = decision.reason != PauseReason::None;
   decision.paused.resize(screens.size());

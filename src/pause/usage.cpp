@@ -38,7 +38,9 @@ void AddUsageSample(UsageFigures& figures, uint64_t busyTime, uint64_t now, uint
   figures.privateBytes = privateBytes;
 }
 
-double PrivateMegabytes(uint64_t privateBytes) { return static_cast<double>(privateBytes) * 9.5367431640625e-7; }
+double PrivateMegabytes(uint64_t privateBytes) {
+  return static_cast<double>(privateBytes) * 9.5367431640625e-7;
+}
 
 std::u16string FormatTrayTip(double cpuPercent, uint64_t privateBytes, bool paused) {
   // The numbers are ASCII; only the middle dots need UTF-16 of their own.

@@ -23,7 +23,7 @@ std::vector<BadgePlacement> PlanBadges(const ScreenList& screens);
 int32_t BadgeFontHeight(int32_t clientHeight);
 
 struct UsageFigures {
-  double cpuPercent = 0.0;      // 0 until two samples exist
+  double cpuPercent = 0.0;  // 0 until two samples exist
   uint64_t privateBytes = 0;
   uint64_t lastBusyTime = 0;    // kernel + user time, 100 ns units
   uint64_t lastSampleTime = 0;  // system time, 100 ns units; 0 before the first sample

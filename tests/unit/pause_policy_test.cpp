@@ -148,7 +148,11 @@ TEST(FullScreenTest, AnotherProcessHoldingItsWholeMonitor) {
     bool expected;
   } cases[] = {
       {"borderless game", [](ForegroundFacts&) {}, true},
-      {"larger than the monitor", [](ForegroundFacts& f) { f.rect = {-8, -8, 1928, 1088}; }, true},
+      {"larger than the monitor",
+       [](ForegroundFacts& f) {
+         f.rect = {-8, -8, 1928, 1088};
+       },
+       true},
       {"one pixel short", [](ForegroundFacts& f) { f.rect.bottom = 1079; }, false},
       {"work-area sized", [](ForegroundFacts& f) { f.rect.bottom = 1040; }, false},
       {"no foreground window", [](ForegroundFacts& f) { f.exists = false; }, false},

@@ -72,6 +72,15 @@ TEST(SaverWatch, GracePreviewAndInput) {
   };
   for (const Case& c : cases) EXPECT_EQ(WatchUntilEnd(c.preview, c.inputs, 60'000), c.endsAt) << c.name;
 
+  // The grace covers the first 1500 ms, the preview its 6000th one as well.
+  SaverClock clock = StartSaverClock(7, 100, false);
+  EXPECT_FALSE(SaverShouldEnd(clock, 8, 1599));
+  EXPECT_EQ(clock.referenceInput, 8u);
+  EXPECT_TRUE(SaverShouldEnd(clock, 9, 1600));
+  clock = StartSaverClock(7, 100, true);
+  EXPECT_FALSE(SaverShouldEnd(clock, 7, 6100));
+  EXPECT_TRUE(SaverShouldEnd(clock, 7, 6101));
+
   const SaverClock preview = StartSaverClock(7, 100, true);
   EXPECT_EQ(preview.end, 6100u);
   EXPECT_EQ(StartSaverClock(7, 100, false).end, 0u);

@@ -1,8 +1,7 @@
 // The desktop shell simulator that the other integration tests stand on: its
 // windows must be what the wallpaper host search expects to find.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <string>
@@ -43,7 +42,8 @@ class ShellSim {
     ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
         << "shellsim.exe beside the tests";
     CloseHandle(pi_.hThread);
-    ASSERT_TRUE(WaitFor([] { return FindWindowW(L"Progman", nullptr) != nullptr; })) << "Progman never appeared";
+    ASSERT_TRUE(WaitFor([] { return FindWindowW(L"Progman", nullptr) != nullptr; }))
+        << "Progman never appeared";
   }
 
   void Kill() {

@@ -32,6 +32,7 @@
 // Kill it (TerminateProcess) and start it again to simulate a shell restart:
 // every window it made goes with it.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <cwchar>
@@ -108,7 +109,8 @@ void MakeWallpaperHost() {
   if (shell.layout == Layout::None || (shell.wallpaper && IsWindow(shell.wallpaper))) return;
   const RECT client{0, 0, Width(shell.virtualScreen), Height(shell.virtualScreen)};
   if (shell.layout == Layout::Child) {
-    shell.wallpaper = MakeWindow(L"WorkerW", L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, shell.progman, client);
+    shell.wallpaper =
+        MakeWindow(L"WorkerW", L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, shell.progman, client);
     SetWindowPos(shell.wallpaper, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ShowWindow(shell.wallpaper, SW_SHOWNA);
     return;
@@ -182,9 +184,12 @@ Layout ParseLayout() {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   Layout layout = Layout::TopLevel;
   for (int i = 1; argv && i < argc; ++i) {
-    if (std::wcscmp(argv[i], L"--layout=child") == 0) layout = Layout::Child;
-    else if (std::wcscmp(argv[i], L"--layout=toplevel") == 0) layout = Layout::TopLevel;
-    else if (std::wcscmp(argv[i], L"--no-workerw") == 0) layout = Layout::None;
+    if (std::wcscmp(argv[i], L"--layout=child") == 0)
+      layout = Layout::Child;
+    else if (std::wcscmp(argv[i], L"--layout=toplevel") == 0)
+      layout = Layout::TopLevel;
+    else if (std::wcscmp(argv[i], L"--no-workerw") == 0)
+      layout = Layout::None;
   }
   LocalFree(argv);
   return layout;
@@ -203,11 +208,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 1;
 
   const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  shell.virtualScreen = RECT{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  shell.progman = MakeWindow(L"Progman", L"Program Manager", WS_POPUP | WS_CLIPCHILDREN, nullptr, shell.virtualScreen);
+  shell.virtualScreen =
+      RECT{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  shell.progman =
+      MakeWindow(L"Progman", L"Program Manager", WS_POPUP | WS_CLIPCHILDREN, nullptr, shell.virtualScreen);
   if (!shell.progman) return 1;
   const RECT client{0, 0, Width(shell.virtualScreen), Height(shell.virtualScreen)};
-  shell.defView = MakeWindow(L"SHELLDLL_DefView", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, shell.progman, client);
+  shell.defView =
+      MakeWindow(L"SHELLDLL_DefView", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, shell.progman, client);
   ShapeToIcons(shell.defView);
   SetWindowPos(shell.progman, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ShowWindow(shell.progman, SW_SHOWNA);
