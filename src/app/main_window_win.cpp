@@ -13,6 +13,7 @@
 #include "app/tray_win.h"
 #include "bake/bake_thread_win.h"
 #include "desktop/screens_win.h"
+#include "library/library_host_win.h"
 #include "library/library_window_win.h"
 #include "pause/badges_win.h"
 #include "pause/pause_policy.h"

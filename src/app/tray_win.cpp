@@ -1,5 +1,6 @@
 #include "app/tray_win.h"
 
+#include <windows.h>
 #include <shellapi.h>
 
 #include <cwchar>
@@ -61,6 +62,6 @@ void SetTrayTip(const std::u16string& text) {
   gLastTip = text;
   FillIdentity();
   gTray.uFlags = NIF_TIP | NIF_SHOWTIP;
-  wcsncpy_s(gTray.szTip, W(text), _TRUNCATE);
+  wcsncpy_s(gTray.szTip, ARRAYSIZE(gTray.szTip), W(text), _TRUNCATE);
   Shell_NotifyIconW(NIM_MODIFY, &gTray);
 }

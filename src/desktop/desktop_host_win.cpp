@@ -1,5 +1,9 @@
 #include "desktop/desktop_host_win.h"
 
+#include <vector>
+
+#include "desktop/desktop_host.h"
+
 namespace {
 
 // Asks Progman to create the WorkerW that sits between the wallpaper and the
@@ -10,10 +14,12 @@ void AskForWallpaperWorker(HWND progman) {
   SendMessageTimeoutW(progman, 0x052C, 0, 0, SMTO_NORMAL, 1000, &result);
 }
 
-BOOL CALLBACK FindWorkerAfterIconView(HWND window, LPARAM candidate) {
-  // Every window holding the icon view overwrites the candidate: the last one wins.
-  if (FindWindowExW(window, nullptr, L"SHELLDLL_DefView", nullptr))
-    *reinterpret_cast<HWND*>(candidate) = FindWindowExW(nullptr, window, L"WorkerW", nullptr);
+bool HoldsIconView(HWND window) { return FindWindowExW(window, nullptr, L"SHELLDLL_DefView", nullptr) != nullptr; }
+
+BOOL CALLBACK WalkTopLevel(HWND window, LPARAM data) {
+  TopLevelWindow w{window, HoldsIconView(window), nullptr};
+  if (w.holdsIconView) w.nextWorkerW = FindWindowExW(nullptr, window, L"WorkerW", nullptr);
+  reinterpret_cast<std::vector<TopLevelWindow>*>(data)->push_back(w);
   return TRUE;
 }
 
@@ -23,11 +29,15 @@ HWND FindDesktopHost() {
   HWND progman = FindWindowW(L"Progman", nullptr);
   if (!progman) return nullptr;
   AskForWallpaperWorker(progman);
-  HWND candidate = nullptr;
-  if (FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr)) {
-    candidate = FindWindowExW(progman, nullptr, L"WorkerW", nullptr);
+  DesktopShellFacts facts;
+  facts.progman = progman;
+  facts.progmanHoldsIconView = HoldsIconView(progman);
+  std::vector<TopLevelWindow> walk;
+  if (facts.progmanHoldsIconView) {
+    facts.progmanWorkerW = FindWindowExW(progman, nullptr, L"WorkerW", nullptr);
   } else {
-    EnumWindows(FindWorkerAfterIconView, reinterpret_cast<LPARAM>(&candidate));
+    EnumWindows(WalkTopLevel, reinterpret_cast<LPARAM>(&walk));
+    facts.walk = walk;
   }
-  return candidate ? candidate : progman;
+  return static_cast<HWND>(ChooseDesktopHost(facts));
 }

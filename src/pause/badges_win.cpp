@@ -13,6 +13,10 @@ namespace {
 
 std::vector<HWND> gBadges;
 
+// Windows 11 window attributes that MinGW's dwmapi.h does not declare yet.
+constexpr DWORD kCornerPreferenceAttribute = 33;  // DWMWA_WINDOW_CORNER_PREFERENCE
+constexpr DWORD kCornerRound = 2;                 // DWMWCP_ROUND
+
 void PaintBadge(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
@@ -52,8 +56,7 @@ void ShowMonitorBadges() {
     if (!window) continue;
     SetWindowLongPtrW(window, GWLP_USERDATA, b.number);
     SetLayeredWindowAttributes(window, 0, 240, LWA_ALPHA);
-    const DWM_WINDOW_CORNER_PREFERENCE round = DWMWCP_ROUND;
-    DwmSetWindowAttribute(window, DWMWA_WINDOW_CORNER_PREFERENCE, &round, sizeof round);
+    DwmSetWindowAttribute(window, kCornerPreferenceAttribute, &kCornerRound, sizeof kCornerRound);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     gBadges.push_back(window);
   }
