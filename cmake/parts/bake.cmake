@@ -1,12 +1,12 @@
 # lumenhollow-bake: the bake engine on Linux with a libav encoder and decoder.
+# Built on demand (tests/bake/run.sh, make bench) so `make unit` stays quick.
 if(NOT WIN32)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(LIBAV REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil libswscale)
 
-  # An optimised copy of the core: the sanitized one is for the unit tests.
-  lh_core_library(lumencore_bake -O2 -DNDEBUG)
   file(GLOB LH_BAKE_AV CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/bake/*_av.cpp)
-  add_executable(lumenhollow-bake ${LH_BAKE_AV})
+  add_executable(lumenhollow-bake EXCLUDE_FROM_ALL ${LH_BAKE_AV})
   target_compile_options(lumenhollow-bake PRIVATE ${LH_WARNINGS} -O2 -DNDEBUG)
-  target_link_libraries(lumenhollow-bake PRIVATE lumencore_bake PkgConfig::LIBAV)
+  # The optimised copy of the core that the benchmarks use.
+  target_link_libraries(lumenhollow-bake PRIVATE lumencore_bench PkgConfig::LIBAV)
 endif()

@@ -4,6 +4,8 @@
 
 #include "app/app_state_win.h"
 #include "desktop/screens_win.h"
+#include "render/gpu_reset_win.h"
+#include "render/graphics_win.h"
 
 namespace {
 
@@ -53,5 +55,5 @@ void RunFrame() {
   for (const auto& s : gSavers)
     if (s->renderer) s->renderer->Tick(dt);
   if (becameReady) UpdateFrameTimer();
-  // A lost device is recovered here once the renderers arrive.
+  if (gDeviceLost) HandleGpuReset();
 }

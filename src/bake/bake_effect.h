@@ -48,6 +48,9 @@ struct BakeEffect {
   // Per-frame sampling tables, sized once in Init so frames allocate nothing.
   std::vector<float> sourceX_;
   std::vector<float> sourceY_;
+  std::vector<int32_t> columnIndex_;
+  std::vector<float> columnFraction_;
+  void RenderPlain(float zoom, float dx, float dy, const float gain[3], float brightness, float vignetteStrength);
   template <bool kRipple, bool kCloud, bool kSunbeam, bool kFilm>
   void RenderBase(float t, float zoom, float dx, float dy, const float gain[3], float brightness,
                   float vignetteStrength);

@@ -1,4 +1,58 @@
 #include "bake/bake_thread_win.h"
 
-// No bake thread exists until bake jobs are built.
-void CancelAndJoinBake() {}
+#include <windows.h>
+#include <shlobj.h>
+
+#include "app/app_state_win.h"
+#include "app/log_win.h"
+#include "app/wide_win.h"
+#include "bake/bake_jobs.h"
+#include "bake/encode_sink_win.h"
+#include "bake/picture_decode.h"
+#include "library/file_probe_win.h"
+#include "library/media.h"
+
+namespace {
+
+std::u16string VideoFolder() {
+  PWSTR videos = nullptr;
+  std::u16string folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Videos, 0, nullptr, &videos)))
+    folder = U16(videos) + u"\\Lumenhollow";
+  else
+    folder = gApp.dataDir + u"\\Lumenhollow";
+  CoTaskMemFree(videos);
+  return folder;
+}
+
+BakeEnvironment WindowsEnvironment() {
+  BakeEnvironment env;
+  env.separator = u'\\';
+  env.decode = DecodePictureForBake;
+  env.makeSink = MakeMfEncodeSink;
+  env.exists = [](const std::u16string& p) { return GetFileAttributesW(W(p)) != INVALID_FILE_ATTRIBUTES; };
+  env.createFolder = [](const std::u16string& p) { CreateDirectoryW(W(p), nullptr); };
+  env.deleteFile = [](const std::u16string& p) { DeleteFileW(W(p)); };
+  env.replaceFile = [](const std::u16string& from, const std::u16string& to) {
+    return MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  };
+  env.log = LogLine;
+  env.displayName = [](const std::u16string& p) { return DisplayNameFor(WindowsFileProbe{}, p); };
+  env.videoFolder = VideoFolder;
+  env.previewFolder = []() { return gApp.dataDir + u"\\previews"; };
+  env.notify = []() { PostMessageW(gApp.mainWindow, WM_APP_BAKE_PROGRESS, 0, 0); };
+  env.threadStart = []() {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+  };
+  env.threadEnd = []() { CoUninitialize(); };
+  return env;
+}
+
+// This file is always linked (the main window calls CancelAndJoinBake), so
+// the bake thread finds the Windows services in place before any job starts.
+const bool gInstalled = (BakeEnvironmentSlot() = WindowsEnvironment(), true);
+
+}  // namespace
+
+void CancelAndJoinBake() { StopBakeThread(); }

@@ -56,7 +56,7 @@ class AvEncodeSink : public EncodeSink {
     if (format_->oformat->flags & AVFMT_GLOBALHEADER) codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     // A fast preset keeps the encoder from outweighing the effect; the
     // bit rate, not the preset, sets the size.
-    av_opt_set(codec_->priv_data, "preset", "veryfast", 0);
+    av_opt_set(codec_->priv_data, "preset", "superfast", 0);
     stream_->time_base = codec_->time_base;
     stream_->avg_frame_rate = codec_->framerate;
     fps_ = output.fps;

@@ -46,6 +46,15 @@ psnr=$(ffmpeg -v info -i baked.mp4 -f rawvideo -pix_fmt nv12 -s "$size" -i frame
 echo "     first frame PSNR ${psnr:-none} dB"
 check "first frame matches the effect (PSNR >= 35 dB)" awk -v p="${psnr:-0}" 'BEGIN { exit !(p == "inf" || p + 0 >= 35) }'
 
+# A JPEG whose EXIF orientation says "turn clockwise" bakes upright: portrait.
+ffmpeg -v error -f lavfi -i "gradients=s=640x360:seed=2,format=yuvj420p" -frames:v 1 flat.jpg
+{ head -c 2 flat.jpg
+  printf '\xff\xe1\x00\x22Exif\x00\x00MM\x00\x2a\x00\x00\x00\x08\x00\x01'
+  printf '\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00\x00\x00\x00\x00'
+  tail -c +3 flat.jpg; } > turned.jpg
+check "EXIF orientation 6 turns the picture" test "$("$tool" --frame-nv12 turned.jpg 0 0 turned.nv12)" = 720x1280
+check "a picture without EXIF stays as it is" test "$("$tool" --frame-nv12 flat.jpg 0 0 flat.nv12)" = 1280x720
+
 # A failed or interrupted re-bake leaves the earlier video as it was.
 before=$(md5sum < baked.mp4)
 "$tool" broken.jpg --preset snowfall -o baked.mp4 2>/dev/null

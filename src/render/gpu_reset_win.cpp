@@ -1,0 +1,36 @@
+#include "render/gpu_reset_win.h"
+
+#include <windows.h>
+
+#include "app/app_state_win.h"
+#include "app/log_win.h"
+#include "app/main_window_win.h"
+#include "desktop/screens_win.h"
+#include "render/graphics_win.h"
+
+bool gRenderingStopped = false;
+GpuResetCounter gGpuResets;
+
+void HandleGpuReset() {
+  // Cleared first: several renderers failing in one pass make one recovery.
+  gDeviceLost = false;
+  const GpuResetAction action = CountGpuReset(gGpuResets, GetTickCount64());
+  DestroyAllSurfaces();
+  ReleaseDevice();
+  RefreshSystemWallpaper();
+  if (action == GpuResetAction::Retry) {
+    LogLine(u"GPU reset; retrying in 15 seconds");
+    // Replaces any rebuild already pending.
+    if (gApp.mainWindow) SetTimer(gApp.mainWindow, TIMER_REBUILD, kGpuRetryDelayMs, nullptr);
+  } else {
+    gRenderingStopped = true;
+    LogLine(u"GPU reset twice in 5 minutes; stopped rendering. Pick a wallpaper in the library to try again.");
+    RebuildScreens();
+  }
+  // The pause decision runs here once it exists, so the tooltip tells why.
+}
+
+void ClearGpuResetStop() {
+  gRenderingStopped = false;
+  gGpuResets.count = 0;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Recovery after the graphics driver resets or removes the device.
+#include "render/gpu_reset.h"
+
+// While set, no device is created and no surface is made.
+extern bool gRenderingStopped;
+extern GpuResetCounter gGpuResets;
+
+// Throws the rendering state away, shows the system wallpaper and either
+// rebuilds in 15 seconds or, after a second reset within five minutes, stops.
+void HandleGpuReset();
+
+// An apply from the library lifts a stop and forgets the count (the time of
+// the last reset stays).
+void ClearGpuResetStop();

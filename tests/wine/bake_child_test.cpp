@@ -1,0 +1,81 @@
+// The bake child mode of the real lumenhollow.exe. Wine has no H.264 encoder,
+// so a good picture reaches the encoder and fails at its first step: the
+// failure path, error file included, runs for real.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "harness_win.h"
+
+namespace {
+
+std::wstring TempDir() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  return temp;
+}
+
+// A 64x48 24-bit bottom-up BMP with a gradient.
+std::string SmallBmp() {
+  const int w = 64, h = 48, stride = w * 3;
+  std::string bmp(54 + stride * h, '\0');
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int k = 0; k < 4; ++k) bmp[at + k] = static_cast<char>(v >> (8 * k));
+  };
+  bmp[0] = 'B', bmp[1] = 'M';
+  put32(2, static_cast<uint32_t>(bmp.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, w);
+  put32(22, h);
+  bmp[26] = 1, bmp[28] = 24;
+  put32(34, stride * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      char* p = &bmp[54 + y * stride + x * 3];
+      p[0] = static_cast<char>(x * 4), p[1] = static_cast<char>(y * 5), p[2] = static_cast<char>(128);
+    }
+  return bmp;
+}
+
+std::string Utf8(const std::wstring& w) {
+  std::string out(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr),
+                  '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), out.data(), static_cast<int>(out.size()),
+                      nullptr, nullptr);
+  return out;
+}
+
+DWORD RunChild(const std::wstring& line) {
+  harness::App child(L"--bake " + line);
+  EXPECT_TRUE(child.Started());
+  return child.WaitExit(60000);
+}
+
+TEST(BakeChild, ExitCodesAndTheErrorFile) {
+  const std::wstring dir = TempDir() + L"lh bake \u00e9";
+  CreateDirectoryW(dir.c_str(), nullptr);
+  const std::wstring picture = dir + L"\\lake.bmp";
+  harness::WriteFileBytes(picture, SmallBmp());
+  harness::WriteFileBytes(dir + L"\\broken.png", std::string(3000, '\x5a'));
+  const std::wstring errorFile = TempDir() + L"lh-bake-err.txt";
+  DeleteFileW(errorFile.c_str());
+
+  // No separator, then an undecodable picture: neither reaches the encoder.
+  EXPECT_EQ(RunChild(L"3 0 " + picture), 3u);
+  EXPECT_EQ(RunChild(L"3 0 " + dir + L"\\broken.png|" + dir + L"\\out.mp4"), 4u);
+  EXPECT_FALSE(harness::FileExists(errorFile));
+
+  // Trailing blanks after the output are ignored; the error file names it.
+  const std::wstring output = dir + L"\\Lake - Snowfall.mp4";
+  EXPECT_EQ(RunChild(L"3 0 " + picture + L"|" + output + L"   "), 11u);
+  ASSERT_TRUE(harness::FileExists(errorFile));
+  EXPECT_EQ(harness::ReadFileBytes(errorFile), "encode step 1 hr 0x80070057 out=[" + Utf8(output) + "]");
+
+  // Presets outside the table are passed on unchecked and still bake.
+  DeleteFileW(errorFile.c_str());
+  EXPECT_EQ(RunChild(L"11 480 " + picture + L"|" + output), 11u);
+  EXPECT_TRUE(harness::FileExists(errorFile));
+}
+
+}  // namespace

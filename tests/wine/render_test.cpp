@@ -1,0 +1,456 @@
+// The renderers drawing into plain test windows under Wine's Direct3D, checked
+// by screenshots of the X display.
+#include <gtest/gtest.h>
+#include <mfapi.h>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <memory>
+
+#include "../shaders/test_shaders.h"
+#include "app/app_state_win.h"
+#include "app/text.h"
+#include "app/files_win.h"
+#include "app/frame_timer_win.h"
+#include "app/main_window_win.h"
+#include "app/wide_win.h"
+#include "desktop/screens_win.h"
+#include "render/gpu_reset_win.h"
+#include "render/graphics_win.h"
+#include "render/image_renderer_win.h"
+#include "render/shader_renderer_win.h"
+#include "render/shader_source.h"
+#include "render_support.h"
+
+using namespace render_test;
+
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu, kWhite = 0xFFFFFFFFu;
+constexpr int kW = 320, kH = 180;  // the test window, 16:9
+const RECT kArea{100, 100, 100 + kW, 100 + kH};
+
+// Like a surface window: no background painting over what Direct3D shows.
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) return 1;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class RenderTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    MFStartup(MF_VERSION, MFSTARTUP_LITE);
+    if (!gApp.imagingFactory)
+      CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&gApp.imagingFactory));
+    savedDataDir_ = gApp.dataDir;
+    gApp.dataDir = ScratchDir().windowsDir;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = TestWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"LumenhollowRenderTest";
+    RegisterClassW(&wc);
+  }
+
+  static void TearDownTestSuite() { gApp.dataDir = savedDataDir_; }
+
+  void SetUp() override {
+    ASSERT_TRUE(gApp.imagingFactory);
+    ASSERT_TRUE(EnsureDevice());
+    saved_ = gSettings;
+  }
+
+  void TearDown() override {
+    gScreens.clear();
+    if (window_) DestroyWindow(window_);
+    gSettings = saved_;
+  }
+
+  // A fresh window for each renderer. Under Wine a swap chain made for a
+  // window that has already been through its first messages never shows,
+  // so nothing is pumped between this and the renderer's Init (the surfaces
+  // are made the same way).
+  HWND Window() {
+    if (window_) DestroyWindow(window_);
+    window_ = CreateWindowExW(WS_EX_TOPMOST, L"LumenhollowRenderTest", L"", WS_POPUP | WS_VISIBLE, kArea.left,
+                              kArea.top, kW, kH, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    EXPECT_TRUE(window_);
+    return window_;
+  }
+
+  std::u16string File(const char* name) { return ScratchDir().windowsDir + u"\\" + Utf8ToUtf16(name); }
+
+  // Four vertical bands of 100 x 100: red, green, blue, white.
+  std::u16string BandsPng() {
+    std::vector<uint32_t> px(400 * 100);
+    const uint32_t bands[4] = {kRed, kGreen, kBlue, kWhite};
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 400; ++x) px[y * 400 + x] = bands[x / 100];
+    const std::u16string path = File("bands.png");
+    WriteWicPicture(path, GUID_ContainerFormatPng, 400, 100, {px});
+    return path;
+  }
+
+  Shot Capture() {
+    Pump(300);
+    Shot shot;
+    EXPECT_TRUE(shot.Take(kArea)) << "screenshot failed";
+    return shot;
+  }
+
+  static inline std::u16string savedDataDir_;
+  Settings saved_;
+  HWND window_ = nullptr;
+};
+
+#define EXPECT_COLOUR(shot, x, y, r, g, b) \
+  EXPECT_TRUE(Near((shot).At(x, y), r, g, b)) << "at (" << (x) << ", " << (y) << "): " << Describe((shot).At(x, y))
+
+TEST_F(RenderTest, PictureFillsCroppedFitsWithBarsAndFollowsPanAndZoom) {
+  const std::u16string path = BandsPng();
+  {
+    // Fill: a 4:1 picture on 16:9 keeps its middle; green left, blue right.
+    ImageRenderer r;
+    r.screenKey = u"TEST";
+    ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+    EXPECT_TRUE(r.ready);
+    EXPECT_FALSE(r.NeedsFrames());
+    const Shot s = Capture();
+    EXPECT_COLOUR(s, 40, 20, 0, 255, 0);
+    EXPECT_COLOUR(s, 140, 160, 0, 255, 0);
+    EXPECT_COLOUR(s, 180, 20, 0, 0, 255);
+    EXPECT_COLOUR(s, 300, 160, 0, 0, 255);
+  }
+  {
+    // Fit: the whole picture in a band 80 pixels high, black above and below.
+    gSettings.fit = true;
+    ImageRenderer r;
+    r.screenKey = u"TEST";
+    ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+    const Shot s = Capture();
+    EXPECT_COLOUR(s, 40, 90, 255, 0, 0);
+    EXPECT_COLOUR(s, 120, 90, 0, 255, 0);
+    EXPECT_COLOUR(s, 200, 90, 0, 0, 255);
+    EXPECT_COLOUR(s, 280, 90, 255, 255, 255);
+    EXPECT_COLOUR(s, 40, 30, 0, 0, 0);
+    EXPECT_COLOUR(s, 280, 150, 0, 0, 0);
+    EXPECT_COLOUR(s, 160, 5, 0, 0, 0);
+    gSettings.fit = false;
+  }
+  {
+    // Zoom 2 on the left edge shows only red; a new frame and Refresh pan to
+    // the right edge, which is white.
+    gSettings.frames[u"TEST"] = {0.125f, 0.5f, 2.0f};
+    ImageRenderer r;
+    r.screenKey = u"TEST";
+    ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+    Shot s = Capture();
+    for (const auto& [x, y] : {std::pair{5, 5}, {160, 90}, {314, 174}}) EXPECT_COLOUR(s, x, y, 255, 0, 0);
+    gSettings.frames[u"TEST"] = {0.875f, 0.5f, 2.0f};
+    r.Refresh();
+    s = Capture();
+    for (const auto& [x, y] : {std::pair{5, 5}, {160, 90}, {314, 174}}) EXPECT_COLOUR(s, x, y, 255, 255, 255);
+    // Another screen's frame does not move this one.
+    gSettings.frames.erase(u"TEST");
+    gSettings.frames[u"OTHER"] = {0.125f, 0.5f, 2.0f};
+    r.Refresh();
+    s = Capture();
+    EXPECT_COLOUR(s, 40, 20, 0, 255, 0);
+    EXPECT_COLOUR(s, 300, 160, 0, 0, 255);
+  }
+}
+
+TEST_F(RenderTest, AnimatedGifComposesFramesInOrderWithTheirDelays) {
+  // Frame 0 all red (0.5 s); frame 1 green over the left half (1 s, then
+  // disposed to black); frame 2 blue over the right half (0.2 s).
+  const std::u16string path = File("anim.gif");
+  WriteWholeFile(path, MakeGif(64, 36, {SolidGifFrame(0, 0, 64, 36, 1, 50, 1), SolidGifFrame(0, 0, 32, 36, 2, 100, 2),
+                                        SolidGifFrame(32, 0, 32, 36, 3, 20, 0)}));
+  ImageRenderer r;
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  EXPECT_EQ(r.frameCount(), 3u);
+  EXPECT_EQ(r.canvasWidth(), 64u);
+  EXPECT_EQ(r.canvasHeight(), 36u);
+  EXPECT_TRUE(r.NeedsFrames());
+  EXPECT_TRUE(r.cacheFrames());
+
+  const auto expectHalves = [&](int lr, int lg, int lb, int rr, int rg, int rb, const char* when) {
+    SCOPED_TRACE(when);
+    const Shot s = Capture();
+    EXPECT_COLOUR(s, 60, 90, lr, lg, lb);
+    EXPECT_COLOUR(s, 260, 90, rr, rg, rb);
+  };
+  expectHalves(255, 0, 0, 255, 0, 0, "frame 0 at start");
+  r.Tick(0.25);
+  expectHalves(255, 0, 0, 255, 0, 0, "frame 0 after 0.25 s");
+  r.Tick(0.25);
+  EXPECT_EQ(r.current(), 1u);
+  expectHalves(0, 255, 0, 255, 0, 0, "frame 1 over frame 0");
+  r.Tick(0.25);
+  r.Tick(0.25);
+  r.Tick(0.25);
+  EXPECT_EQ(r.current(), 1u);
+  expectHalves(0, 255, 0, 255, 0, 0, "frame 1 after 0.75 s");
+  r.Tick(0.25);
+  EXPECT_EQ(r.current(), 2u);
+  expectHalves(0, 0, 0, 0, 0, 255, "frame 2 after frame 1 was disposed");
+  EXPECT_FALSE(r.decoderOpen());  // every frame cached: the file is closed
+  EXPECT_DOUBLE_EQ(r.delays()[0], 0.5);
+  EXPECT_DOUBLE_EQ(r.delays()[1], 1.0);
+  EXPECT_DOUBLE_EQ(r.delays()[2], 0.2);
+  r.Tick(0.25);
+  EXPECT_EQ(r.current(), 0u);
+  expectHalves(255, 0, 0, 255, 0, 0, "frame 0 again, from the cache");
+  r.Tick(0.5);
+  expectHalves(0, 255, 0, 255, 0, 0, "frame 1 again, from the cache");
+}
+
+TEST_F(RenderTest, AnimationsOverTheBudgetRecomposeEveryFrameFromTheOpenFile) {
+  // 13 frames of a 2048 x 2048 screen take 208 MiB as textures: over the
+  // budget, so one canvas texture is updated for every frame instead.
+  std::vector<GifFrame> frames = {SolidGifFrame(0, 0, 2048, 2048, 1, 2, 1), SolidGifFrame(0, 0, 1024, 2048, 2, 2, 1)};
+  for (int i = 0; i < 11; ++i) frames.push_back(SolidGifFrame(0, 0, 1, 1, 4, 2, 1));
+  const std::u16string path = File("big.gif");
+  WriteWholeFile(path, MakeGif(2048, 2048, frames));
+  ImageRenderer r;
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  EXPECT_FALSE(r.cacheFrames());
+  Shot s = Capture();
+  EXPECT_COLOUR(s, 60, 90, 255, 0, 0);
+  EXPECT_COLOUR(s, 260, 90, 255, 0, 0);
+  r.Tick(0.02);
+  s = Capture();
+  EXPECT_COLOUR(s, 60, 90, 0, 255, 0);
+  EXPECT_COLOUR(s, 260, 90, 255, 0, 0);
+  for (int i = 0; i < 12; ++i) r.Tick(0.02);
+  EXPECT_EQ(r.current(), 0u);
+  EXPECT_TRUE(r.decoderOpen()) << "frames are decoded again on every pass";
+  r.Refresh();  // nothing cached to redraw; must simply not fail
+  s = Capture();
+  EXPECT_COLOUR(s, 60, 90, 255, 0, 0) << "frame 0 composed afresh over black";
+  EXPECT_COLOUR(s, 260, 90, 255, 0, 0);
+}
+
+TEST_F(RenderTest, GifDelaysDefaultAndSmallValuesBecomeATenth) {
+  GifFrame missing = SolidGifFrame(0, 0, 8, 8, 4, 0, 0);
+  missing.writeControl = false;
+  const std::u16string path = File("delays.gif");
+  WriteWholeFile(path, MakeGif(8, 8, {SolidGifFrame(0, 0, 8, 8, 1, 0, 0), SolidGifFrame(0, 0, 8, 8, 2, 1, 0),
+                                      SolidGifFrame(0, 0, 8, 8, 3, 2, 0), missing}));
+  ImageRenderer r;
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  for (int i = 0; i < 3; ++i) r.Tick(1.0);
+  ASSERT_EQ(r.delays().size(), 4u);
+  EXPECT_DOUBLE_EQ(r.delays()[0], 0.1);
+  EXPECT_DOUBLE_EQ(r.delays()[1], 0.1);
+  EXPECT_DOUBLE_EQ(r.delays()[2], 0.02);
+  EXPECT_DOUBLE_EQ(r.delays()[3], 0.1);
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, 160, 90, 255, 255, 255);
+}
+
+TEST_F(RenderTest, TransparencyShowsBlackAndPartialAlphaDarkens) {
+  // Left half opaque green, top right transparent white, bottom right red at alpha 128.
+  std::vector<uint32_t> px(64 * 36);
+  for (int y = 0; y < 36; ++y)
+    for (int x = 0; x < 64; ++x) px[y * 64 + x] = x < 32 ? kGreen : y < 18 ? 0x00FFFFFFu : 0x80FF0000u;
+  const std::u16string path = File("alpha.png");
+  WriteWicPicture(path, GUID_ContainerFormatPng, 64, 36, {px});
+  ImageRenderer r;
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, 60, 90, 0, 255, 0);
+  EXPECT_COLOUR(s, 260, 40, 0, 0, 0);
+  EXPECT_COLOUR(s, 260, 140, 128, 0, 0);
+}
+
+TEST_F(RenderTest, MultiPageTiffShowsItsFirstPageOnly) {
+  const std::vector<uint32_t> red(64 * 36, kRed), blue(64 * 36, kBlue);
+  const std::u16string path = File("pages.tiff");
+  WriteWicPicture(path, GUID_ContainerFormatTiff, 64, 36, {red, blue});
+  ImageRenderer r;
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  EXPECT_EQ(r.frameCount(), 1u);
+  EXPECT_FALSE(r.NeedsFrames());
+  r.Tick(5.0);
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, 160, 90, 255, 0, 0);
+}
+
+TEST_F(RenderTest, FilesThatAreNotUsablePicturesFailInit) {
+  const std::u16string text = File("notes.png");
+  WriteWholeFile(text, "this is not a picture\r\n");
+  const std::u16string empty = File("empty.gif");
+  WriteWholeFile(empty, "");
+  // A one-pixel image on a declared 65535 x 65535 screen: 16 GiB of canvas.
+  const std::u16string hostile = File("huge-screen.gif");
+  WriteWholeFile(hostile, MakeGif(65535, 65535, {SolidGifFrame(0, 0, 1, 1, 1, 10, 0)}));
+  for (const std::u16string& path : {text, empty, hostile, File("missing.jpg")}) {
+    ImageRenderer r;
+    EXPECT_FALSE(r.Init(Window(), kW, kH, path)) << Utf16ToUtf8(path);
+    EXPECT_FALSE(r.ready);
+  }
+  // The program runs on: a good picture still loads.
+  ImageRenderer r;
+  EXPECT_TRUE(r.Init(Window(), kW, kH, BandsPng()));
+}
+
+TEST_F(RenderTest, GifFramesBeyondTheLogicalScreenAreClipped) {
+  // A 40 x 40 white frame at (20, 10) on a 32 x 18 screen of red.
+  const std::u16string path = File("clip.gif");
+  WriteWholeFile(path, MakeGif(32, 18, {SolidGifFrame(0, 0, 32, 18, 1, 10, 1), SolidGifFrame(20, 10, 40, 40, 4, 10, 1)}));
+  ImageRenderer r;
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  r.Tick(0.1);
+  EXPECT_EQ(r.current(), 1u);
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, 100, 50, 255, 0, 0);    // canvas (10, 5)
+  EXPECT_COLOUR(s, 280, 150, 255, 255, 255);  // canvas (28, 15)
+  EXPECT_COLOUR(s, 280, 50, 255, 0, 0);    // canvas (28, 5), above the frame
+}
+
+class ShaderTest : public RenderTest {};
+
+TEST_F(ShaderTest, MacroWallpaperShowsOriginResolutionAndRenderScale) {
+  const std::u16string path = File("halves.hlsl");
+  WriteWholeFile(path, std::string(test_shaders::kHalvesWallpaper));
+  gSettings.shaderScale = 50;
+  ShaderRenderer r;
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  EXPECT_EQ(r.renderWidth(), 160u);
+  EXPECT_EQ(r.renderHeight(), 90u);
+  EXPECT_DOUBLE_EQ(r.time(), ShaderStartTime(path));
+  EXPECT_FALSE(r.ready);
+  r.Tick(0.25);
+  EXPECT_TRUE(r.ready);
+  EXPECT_DOUBLE_EQ(r.time(), ShaderStartTime(path) + 0.25);
+  const Shot s = Capture();
+  // Top half red, bottom half blue; the 40 render pixels of green are 80
+  // window pixels at half scale.
+  EXPECT_COLOUR(s, 200, 40, 255, 0, 0);
+  EXPECT_COLOUR(s, 200, 140, 0, 0, 255);
+  EXPECT_COLOUR(s, 40, 40, 255, 255, 0);
+  EXPECT_COLOUR(s, 40, 140, 0, 255, 255);
+  EXPECT_COLOUR(s, 100, 40, 255, 0, 0);
+}
+
+TEST_F(ShaderTest, CompileErrorsAreLoggedWithThePath) {
+  const std::u16string path = File("no-main.hlsl");
+  WriteWholeFile(path, std::string(test_shaders::kNoMainImage));
+  ShaderRenderer r;
+  EXPECT_FALSE(r.Init(Window(), kW, kH, path));
+  const std::string log = ReadLog();
+  const std::string expected = "shader compile error in " + Utf16ToUtf8(path) + ":\n";
+  const size_t at = log.find(expected);
+  ASSERT_NE(at, std::string::npos) << log;
+  EXPECT_GT(log.size(), at + expected.size() + 2) << "the compiler's messages follow";
+  EXPECT_NE(log.find("no-main.hlsl", at + expected.size()), std::string::npos) << "messages name the file";
+
+  ShaderRenderer missing;
+  EXPECT_FALSE(missing.Init(Window(), kW, kH, File("absent.hlsl")));
+}
+
+class GpuResetTest : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    gGpuResets = {};
+    gRenderingStopped = false;
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    savedApp_ = {gApp.mainWindow, gApp.qpcFrequency};
+    gApp.qpcFrequency = f.QuadPart;
+    gApp.mainWindow = CreateWindowExW(0, L"LumenhollowRenderTest", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(gApp.mainWindow);
+    gApp.mainWindow = savedApp_.first;
+    gApp.qpcFrequency = savedApp_.second;
+    gGpuResets = {};
+    gRenderingStopped = false;
+    gFailNextPresent = false;
+    RenderTest::TearDown();
+  }
+
+  std::pair<HWND, int64_t> savedApp_;
+
+  // A screen drawing an animated GIF, as the surfaces would hold it.
+  void AddAnimatedScreen() {
+    const std::u16string path = File("reset.gif");
+    WriteWholeFile(path, MakeGif(8, 8, {SolidGifFrame(0, 0, 8, 8, 1, 2, 0), SolidGifFrame(0, 0, 8, 8, 2, 2, 0)}));
+    auto renderer = std::make_unique<ImageRenderer>();
+    ASSERT_TRUE(renderer->Init(Window(), kW, kH, path));
+    auto screen = std::make_unique<Screen>();
+    screen->key = u"TEST";
+    screen->renderer = std::move(renderer);
+    gScreens.push_back(std::move(screen));
+  }
+};
+
+TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
+  AddAnimatedScreen();
+  RunFrame();
+  EXPECT_FALSE(gDeviceLost);
+  EXPECT_EQ(gScreens.size(), 1u);
+
+  gFailNextPresent = true;
+  Sleep(30);  // past the 0.02 s delay, so the frame pass presents
+  RunFrame();
+  EXPECT_FALSE(gDeviceLost) << "cleared by the recovery";
+  EXPECT_TRUE(gScreens.empty());
+  EXPECT_FALSE(gGraphics.device) << "the device is released";
+  EXPECT_TRUE(gGraphics.deviceManager) << "the device manager survives";
+  EXPECT_FALSE(gRenderingStopped);
+  EXPECT_NE(ReadLog().find("GPU reset; retrying in 15 seconds\r\n"), std::string::npos);
+  EXPECT_TRUE(KillTimer(gApp.mainWindow, TIMER_REBUILD)) << "the rebuild timer was armed";
+
+  // The rebuild makes a new device, and the manager moves onto it.
+  ASSERT_TRUE(EnsureDevice());
+  AddAnimatedScreen();
+  gFailNextPresent = true;
+  Sleep(30);
+  RunFrame();
+  EXPECT_TRUE(gRenderingStopped);
+  EXPECT_TRUE(gScreens.empty());
+  EXPECT_NE(ReadLog().find("GPU reset twice in 5 minutes; stopped rendering. Pick a wallpaper in the library to try "
+                           "again.\r\n"),
+            std::string::npos);
+  EXPECT_FALSE(KillTimer(gApp.mainWindow, TIMER_REBUILD)) << "no retry once stopped";
+
+  // An apply lifts the stop; a loss a moment later is retried again.
+  ClearGpuResetStop();
+  EXPECT_FALSE(gRenderingStopped);
+  ASSERT_TRUE(EnsureDevice());
+  AddAnimatedScreen();
+  gFailNextPresent = true;
+  Sleep(30);
+  RunFrame();
+  EXPECT_FALSE(gRenderingStopped);
+  EXPECT_TRUE(KillTimer(gApp.mainWindow, TIMER_REBUILD));
+}
+
+TEST_F(GpuResetTest, DeviceAndSharedObjectsComeBackAfterRelease) {
+  ASSERT_TRUE(EnsureDevice());
+  ID3D11Device* first = gGraphics.device.Get();
+  EXPECT_TRUE(EnsureDevice());
+  EXPECT_EQ(gGraphics.device.Get(), first) << "a healthy device is kept";
+  EXPECT_TRUE(gGraphics.factory && gGraphics.fullScreenVertexShader && gGraphics.blitPixelShader &&
+              gGraphics.sampler);
+  ReleaseDevice();
+  EXPECT_FALSE(gGraphics.device || gGraphics.context || gGraphics.factory || gGraphics.sampler);
+  ASSERT_TRUE(EnsureDevice());
+  EXPECT_TRUE(gGraphics.factory && gGraphics.fullScreenVertexShader && gGraphics.blitPixelShader &&
+              gGraphics.sampler);
+  EXPECT_GE(MaxTextureSide(), 8192u);
+  // A zero-width swap chain is made one pixel wide.
+  auto swapChain = CreateSurfaceSwapChain(Window(), 0, 0);
+  ASSERT_TRUE(swapChain);
+  DXGI_SWAP_CHAIN_DESC1 desc{};
+  swapChain->GetDesc1(&desc);
+  EXPECT_EQ(desc.Width, 1u);
+  EXPECT_EQ(desc.Height, 1u);
+  EXPECT_EQ(desc.BufferCount, 2u);
+}
+
+}  // namespace
