@@ -7,6 +7,7 @@
 #include "app/frame_timer_win.h"
 #include "app/main_window_win.h"
 #include "app/settings_store_win.h"
+#include "bake/bake_jobs.h"
 #include "desktop/screens_win.h"
 #include "library/file_probe_win.h"
 #include "pause/badges_win.h"
@@ -50,9 +51,8 @@ class WindowsLibraryHost final : public LibraryHost {
   bool StartsWithWindows() override { return ::StartsWithWindows(); }
   void SetStartWithWindows(bool on) override { ::SetStartWithWindows(on); }
 
-  // Waits for the bake jobs and their cancel flag.
-  void StartBakeJob(const std::u16string&, int32_t) override {}
-  void RequestBakeCancel() override {}
+  void StartBakeJob(const std::u16string& path, int32_t preset) override { ::StartBakeJob(path, preset); }
+  void RequestBakeCancel() override { gBakeCancel.exchange(1); }
 
   bool TourRequested() override { return gApp.tourRequested; }
   // Waits for the library web view of the library window host.
