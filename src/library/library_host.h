@@ -9,11 +9,8 @@
 
 #include "app/settings.h"
 #include "desktop/screen.h"
+#include "pause/usage.h"
 
-struct UsageFigures {
-  double cpuPercent = 0.0;    // the process's CPU use, as last sampled
-  uint64_t privateBytes = 0;  // private memory, as last sampled
-};
 
 class LibraryHost {
  public:

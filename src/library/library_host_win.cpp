@@ -3,11 +3,18 @@
 #include <windows.h>
 
 #include "app/app_state_win.h"
+#include "app/autostart_win.h"
 #include "app/frame_timer_win.h"
 #include "app/main_window_win.h"
 #include "app/settings_store_win.h"
+#include "bake/bake_jobs.h"
 #include "desktop/screens_win.h"
 #include "library/file_probe_win.h"
+#include "pause/badges_win.h"
+#include "pause/pause_win.h"
+#include "pause/usage_win.h"
+#include "render/graphics_win.h"
+#include "render/gpu_reset_win.h"
 
 namespace {
 
@@ -23,40 +30,29 @@ class WindowsLibraryHost final : public LibraryHost {
   void ArmSaveSettingsTimer() override { SetTimer(gApp.mainWindow, TIMER_SAVE_SETTINGS, 600, nullptr); }
 
   void RebuildScreens() override { ::RebuildScreens(); }
-  // Waits for ApplyScreen of the screens and surfaces part.
-  void ApplyScreen(Screen&) override {}
+  void ApplyScreen(Screen& screen) override { ::ApplyScreen(screen); }
   void RefreshSystemWallpaper() override { ::RefreshSystemWallpaper(); }
-  // Waits for the graphics device and the desktop host; until then every
-  // apply takes the RebuildScreens road, which is always correct.
-  bool CanApplyScreensInPlace() override { return false; }
+  bool CanApplyScreensInPlace() override {
+    return gGraphics.device && gDesktopHost && IsWindow(gDesktopHost);
+  }
 
-  // Waits for the GPU reset recovery state (rendering stopped, reset count).
-  void ClearRenderingStopped() override {}
+  void ClearRenderingStopped() override { ClearGpuResetStop(); }
 
-  // Waits for the shell side of the pause policy (DecidePause and its facts).
-  void DecidePause() override {}
-  // Waits for the screensaver mode of the pause policy.
-  void StartScreensaver(bool) override {}
-  // Waits for the main window's "Pause all" fact.
-  bool UserPaused() override { return false; }
-  void SetUserPaused(bool) override {}
-  // Waits for the main window's away fact.
-  void ClearAway() override {}
-  // Waits for the pause reason of the pause policy.
-  std::u16string PauseReason() override { return {}; }
-  // Waits for the usage figures of the monitor badges part.
-  UsageFigures Usage() override { return {}; }
-  // Waits for the monitor badges.
-  void ShowMonitorBadges() override {}
+  void DecidePause() override { ::DecidePause(); }
+  void StartScreensaver(bool preview) override { ::StartScreensaver(preview); }
+  bool UserPaused() override { return gUserFacts.userPaused; }
+  void SetUserPaused(bool paused) override { gUserFacts.userPaused = paused; }
+  void ClearAway() override { gUserFacts.away = false; }
+  std::u16string PauseReason() override { return CurrentPauseReason(); }
+  UsageFigures Usage() override { return gUsage; }
+  void ShowMonitorBadges() override { ::ShowMonitorBadges(); }
   void UpdateFrameTimer() override { ::UpdateFrameTimer(); }
 
-  // Waits for the tray's start-with-Windows value.
-  bool StartsWithWindows() override { return false; }
-  void SetStartWithWindows(bool) override {}
+  bool StartsWithWindows() override { return ::StartsWithWindows(); }
+  void SetStartWithWindows(bool on) override { ::SetStartWithWindows(on); }
 
-  // Waits for the bake jobs and their cancel flag.
-  void StartBakeJob(const std::u16string&, int32_t) override {}
-  void RequestBakeCancel() override {}
+  void StartBakeJob(const std::u16string& path, int32_t preset) override { ::StartBakeJob(path, preset); }
+  void RequestBakeCancel() override { gBakeCancel.exchange(1); }
 
   bool TourRequested() override { return gApp.tourRequested; }
   // Waits for the library web view of the library window host.

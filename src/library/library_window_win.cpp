@@ -29,6 +29,8 @@ void OpenLibraryWindow() {
   SetForegroundWindow(gLibraryWindow);
 }
 
+bool LibraryWindowExists() { return gLibraryWindow != nullptr; }
+
 LRESULT CALLBACK LibraryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY && window == gLibraryWindow) gLibraryWindow = nullptr;
   return DefWindowProcW(window, message, wParam, lParam);

@@ -1,6 +1,7 @@
 #pragma once
-// Numbered badges that identify the monitors.
+// Numbered badges that identify the monitors for 2.6 seconds.
 #include <windows.h>
 
+void ShowMonitorBadges();
 void RemoveMonitorBadges();
 LRESULT CALLBACK BadgeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,6 +6,7 @@
 #include "app/log_win.h"
 #include "app/main_window_win.h"
 #include "desktop/screens_win.h"
+#include "pause/pause_win.h"
 #include "render/graphics_win.h"
 
 bool gRenderingStopped = false;
@@ -27,7 +28,8 @@ void HandleGpuReset() {
     LogLine(u"GPU reset twice in 5 minutes; stopped rendering. Pick a wallpaper in the library to try again.");
     RebuildScreens();
   }
-  // The pause decision runs here once it exists, so the tooltip tells why.
+  // So the tooltip and the library say why nothing moves.
+  DecidePause();
 }
 
 void ClearGpuResetStop() {

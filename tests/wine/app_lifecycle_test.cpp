@@ -47,7 +47,7 @@ TEST_F(AppLifecycle, FirstStartWritesDefaultsBeforeAnyWindowAndOpensTheLibraryEv
 
 TEST_F(AppLifecycle, TrayStartWithSettingsOpensNoLibraryAndClosingEndsWithZero) {
   CreateDirectoryW(DataDir().c_str(), nullptr);
-  const std::string mine = "fps=60\r\nlib=C:\\clips\\sea.mp4\r\nscreen:\\\\.\\DISPLAY1=C:\\clips\\sea.mp4\r\n";
+  const std::string mine = "fps=60\r\nlib=C:\\clips\\sea.mp4\r\nscreen:elsewhere=C:\\clips\\sea.mp4\r\n";
   WriteFileBytes(SettingsPath(), mine);
   App app(L"--tray");
   HWND main = WaitForWindow(kMain, app.Pid(), 15000);

@@ -60,8 +60,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   CloseHandle(file);
 }
 
-App::App(const std::wstring& arguments) {
-  std::wstring commandLine = L"\"" + BuildDir() + L"\\lumenhollow.exe\"";
+App::App(const std::wstring& arguments, const wchar_t* exe) {
+  std::wstring commandLine = L"\"" + BuildDir() + L"\\" + exe + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -72,13 +72,16 @@ App::App(const std::wstring& arguments) {
   pid_ = pi.dwProcessId;
 }
 
-App::~App() {
+App::~App() { Kill(); }
+
+void App::Kill() {
   if (!process_) return;
   if (Running()) {
     TerminateProcess(process_, 99);
     WaitForSingleObject(process_, 5000);
   }
   CloseHandle(process_);
+  process_ = nullptr;
 }
 
 DWORD App::WaitExit(DWORD timeoutMs) {

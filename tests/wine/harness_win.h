@@ -16,10 +16,11 @@ bool FileExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
-// A running lumenhollow.exe that is ended (killed if need be) when it goes out of scope.
+// A running program from the build folder (lumenhollow.exe unless named),
+// ended (killed if need be) when it goes out of scope.
 class App {
  public:
-  explicit App(const std::wstring& arguments);
+  explicit App(const std::wstring& arguments, const wchar_t* exe = L"lumenhollow.exe");
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
@@ -29,6 +30,7 @@ class App {
   // Waits for the process to end; returns its exit code, or STILL_ACTIVE on timeout.
   DWORD WaitExit(DWORD timeoutMs);
   bool Running() const;
+  void Kill();
 
  private:
   HANDLE process_ = nullptr;
@@ -38,5 +40,19 @@ class App {
 // Polls for a top-level window of `className` owned by `pid` (any process when 0).
 HWND WaitForWindow(const wchar_t* className, DWORD pid, DWORD timeoutMs);
 HWND FindProcessWindow(const wchar_t* className, DWORD pid);
+
+// Polls `done` every 20 ms, pumping this thread's messages, until it holds or
+// the time is up.
+template <typename Done>
+bool WaitUntil(Done done, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(20);
+  }
+}
 
 }  // namespace harness

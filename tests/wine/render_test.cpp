@@ -412,7 +412,11 @@ TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
   Sleep(30);
   RunFrame();
   EXPECT_TRUE(gRenderingStopped);
-  EXPECT_TRUE(gScreens.empty());
+  EXPECT_FALSE(gGraphics.device) << "no device while stopped";
+  for (const auto& screen : gScreens) {
+    EXPECT_FALSE(screen->window) << "no surface while stopped";
+    EXPECT_FALSE(screen->renderer);
+  }
   EXPECT_NE(ReadLog().find("GPU reset twice in 5 minutes; stopped rendering. Pick a wallpaper in the library to try "
                            "again.\r\n"),
             std::string::npos);

@@ -1,0 +1,24 @@
+#pragma once
+// The pause decision and screensaver mode, carried out on the real system.
+#include <string>
+
+// Facts the main window records from the tray, the idle check and the
+// session and power notifications.
+struct UserPauseFacts {
+  bool userPaused = false;
+  bool away = false;
+  bool locked = false;
+  bool displayOff = false;
+};
+extern UserPauseFacts gUserFacts;
+
+// Empty, or the text of the reason everything is paused.
+const std::u16string& CurrentPauseReason();
+
+// Gathers the facts, decides, pushes SetPaused on change and paces frames.
+void DecidePause();
+// Screensaver mode on every monitor; a preview ends by itself after 6 s.
+void StartScreensaver(bool preview);
+// The TIMER_SAVER action: ends the mode on input or at the preview's end.
+void WatchScreensaverInput();
+bool ScreensaverRunning();

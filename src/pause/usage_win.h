@@ -1,0 +1,6 @@
+#pragma once
+#include "pause/usage.h"
+
+// This process's CPU share and private memory, sampled once a second.
+extern UsageFigures gUsage;
+void UpdateUsageFigures();

@@ -1,0 +1,261 @@
+// The program on a simulated desktop: where its surfaces go, how it follows a
+// shell restart and display changes, and what the tray's commands do.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "harness_win.h"
+
+using namespace harness;
+
+namespace {
+
+constexpr wchar_t kMain[] = L"LumenhollowMain";
+constexpr wchar_t kSurface[] = L"LumenhollowSurface";
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::string Utf8(const std::wstring& text) {
+  std::string out(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+  out.pop_back();
+  return out;
+}
+
+std::wstring TempPath(const wchar_t* name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + name;
+}
+
+// A 64x36 24-bit picture: red on the left half, blue on the right.
+void WriteTestPicture(const std::wstring& path) {
+  constexpr int32_t w = 64, h = 36, stride = w * 3;
+  std::string bytes(54 + stride * h, '\0');
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  bytes[0] = 'B', bytes[1] = 'M';
+  put32(2, static_cast<uint32_t>(bytes.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, w);
+  put32(22, h);
+  bytes[26] = 1, bytes[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) bytes[54 + y * stride + x * 3 + (x < w / 2 ? 2 : 0)] = '\xFF';
+  WriteFileBytes(path, bytes);
+}
+
+std::wstring MonitorInterfaceName() {
+  DISPLAY_DEVICEW device{};
+  device.cb = sizeof device;
+  EnumDisplayDevicesW(L"\\\\.\\DISPLAY1", 0, &device, EDD_GET_DEVICE_INTERFACE_NAME);
+  return device.DeviceID;
+}
+
+// The window the surfaces must hang from in each shell layout.
+HWND WallpaperHost(bool childLayout) {
+  HWND progman = FindWindowW(L"Progman", nullptr);
+  if (childLayout) return FindWindowExW(progman, nullptr, L"WorkerW", nullptr);
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"WorkerW", nullptr); w;
+       w = FindWindowExW(nullptr, w, L"WorkerW", nullptr))
+    if (!FindWindowExW(w, nullptr, L"SHELLDLL_DefView", nullptr)) return w;
+  return nullptr;
+}
+
+// The first surface window anywhere below a top-level window.
+HWND FindSurface() {
+  HWND found = nullptr;
+  auto check = [](HWND w, LPARAM out) -> BOOL {
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    if (wcscmp(name, kSurface) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
+  };
+  EnumWindows(
+      [](HWND top, LPARAM out) -> BOOL {
+        EnumChildWindows(top, [](HWND w, LPARAM o) -> BOOL {
+          wchar_t name[64] = {};
+          GetClassNameW(w, name, 64);
+          if (wcscmp(name, kSurface) != 0) return TRUE;
+          *reinterpret_cast<HWND*>(o) = w;
+          return FALSE;
+        }, out);
+        return *reinterpret_cast<HWND*>(out) ? FALSE : TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  (void)check;
+  return found;
+}
+
+std::string Log() { return ReadFileBytes(DataDir() + L"\\log.txt"); }
+
+class Desktop : public testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveDataDir();
+    CreateDirectoryW(DataDir().c_str(), nullptr);
+    picture_ = TempPath(L"lh-red-blue.bmp");
+    WriteTestPicture(picture_);
+  }
+  void TearDown() override {
+    RemoveDataDir();
+    DeleteFileW(picture_.c_str());
+  }
+  void WriteSettings(const std::string& lines) { WriteFileBytes(DataDir() + L"\\lumenhollow.ini", lines); }
+  std::wstring picture_;
+};
+
+class DesktopLayouts : public Desktop, public testing::WithParamInterface<bool> {};
+
+TEST_P(DesktopLayouts, SurfaceHangsFromTheWallpaperWorkerAtTheMonitorBehindTheIcons) {
+  const bool child = GetParam();
+  App shell(child ? L"--layout=child" : L"--layout=toplevel", L"shellsim.exe");
+  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
+  // Assigned under the monitor's GDI name, as older settings files have it.
+  WriteSettings("screen:\\\\.\\DISPLAY1=" + Utf8(picture_) + "\r\n");
+  App app(L"--tray");
+  HWND surface = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (surface = FindSurface()) != nullptr; }, 15000)) << Log();
+
+  HWND host = WallpaperHost(child);
+  ASSERT_NE(host, nullptr);
+  EXPECT_EQ(GetParent(surface), host);
+  RECT r{};
+  GetWindowRect(surface, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+  // The icon view lies above the host in z-order.
+  HWND iconView = child ? FindWindowExW(FindWindowW(L"Progman", nullptr), nullptr, L"SHELLDLL_DefView", nullptr)
+                        : GetAncestor(FindWindowExW(FindWindowExW(nullptr, nullptr, L"WorkerW", nullptr), nullptr,
+                                                    L"SHELLDLL_DefView", nullptr),
+                                      GA_PARENT);
+  bool hostBelowIcons = false;
+  for (HWND w = GetWindow(iconView, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) hostBelowIcons |= w == host;
+  EXPECT_TRUE(hostBelowIcons);
+
+  // The old key moved to the monitor's stable name, once.
+  const std::string settings = ReadFileBytes(DataDir() + L"\\lumenhollow.ini");
+  EXPECT_NE(settings.find("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_)), std::string::npos)
+      << settings;
+  EXPECT_EQ(settings.find("DISPLAY1="), std::string::npos) << settings;
+  EXPECT_EQ(Log().find("could not"), std::string::npos) << Log();
+  PostMessageW(FindProcessWindow(kMain, app.Pid()), WM_COMMAND, 4, 0);
+  EXPECT_EQ(app.WaitExit(10000), 0u);
+  EXPECT_FALSE(IsWindow(surface));
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, DesktopLayouts, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "ChildOfProgman" : "TopLevelWorkerW"; });
+
+TEST_F(Desktop, ShellRestartIsFollowedWithinTwoAndAHalfSeconds) {
+  App shell(L"", L"shellsim.exe");
+  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
+  WriteSettings("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_) + "\r\n");
+  App app(L"--tray");
+  HWND before = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (before = FindSurface()) != nullptr; }, 15000)) << Log();
+
+  shell.Kill();
+  App restarted(L"", L"shellsim.exe");
+  const ULONGLONG t0 = GetTickCount64();
+  HWND after = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        after = FindSurface();
+        return after && after != before && GetParent(after) == WallpaperHost(false);
+      },
+      2500))
+      << Log();
+  RecordProperty("reattach_ms", static_cast<int>(GetTickCount64() - t0));
+  EXPECT_NE(Log().find("explorer restarted or desktop changed; re-attaching"), std::string::npos) << Log();
+}
+
+TEST_F(Desktop, WithoutADesktopShellTheProgramRunsOnWithNoSurfaces) {
+  ASSERT_EQ(FindWindowW(L"Progman", nullptr), nullptr);
+  WriteSettings("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_) + "\r\n");
+  App app(L"--tray");
+  HWND main = WaitForWindow(kMain, app.Pid(), 15000);
+  ASSERT_NE(main, nullptr);
+  Sleep(2500);  // a few housekeeping passes
+  EXPECT_TRUE(app.Running());
+  EXPECT_EQ(FindWindowW(kSurface, nullptr), nullptr);
+  PostMessageW(main, WM_COMMAND, 4, 0);
+  EXPECT_EQ(app.WaitExit(10000), 0u);
+}
+
+TEST_F(Desktop, ABurstOfDisplayChangesRebuildsOnce) {
+  App shell(L"", L"shellsim.exe");
+  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
+  WriteSettings("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_) + "\r\n");
+  App app(L"--tray");
+  HWND main = WaitForWindow(kMain, app.Pid(), 15000);
+  HWND first = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (first = FindSurface()) != nullptr; }, 15000)) << Log();
+  std::set<HWND> seen{first};
+  auto watch = [&](DWORD ms) {
+    WaitUntil(
+        [&] {
+          if (HWND s = FindSurface()) seen.insert(s);
+          return false;
+        },
+        ms);
+  };
+  for (int i = 0; i < 3; ++i) {
+    PostMessageW(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+    watch(500);
+  }
+  EXPECT_EQ(seen.size(), 1u) << "no rebuild may happen while changes keep coming";
+  watch(2500);
+  EXPECT_EQ(seen.size(), 2u) << "one rebuild after the last change";
+}
+
+TEST_F(Desktop, GifWithGpuEffectsOffIsRefusedWithItsLogLine) {
+  App shell(L"", L"shellsim.exe");
+  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
+  const std::wstring gif = TempPath(L"lh-moving.gif");
+  WriteFileBytes(gif, "GIF89a");
+  WriteSettings("gpuEffects=0\r\nscreen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(gif) + "\r\n");
+  App app(L"--tray");
+  ASSERT_TRUE(WaitUntil([] { return Log().find("gpuEffects") != std::string::npos; }, 15000));
+  EXPECT_NE(Log().find("shader/GIF wallpapers are off (gpuEffects=0 in lumenhollow.ini): " + Utf8(gif)),
+            std::string::npos)
+      << Log();
+  EXPECT_EQ(FindSurface(), nullptr);
+  DeleteFileW(gif.c_str());
+}
+
+TEST_F(Desktop, TrayCommandsToggleStartWithWindowsAndExit) {
+  App app(L"--tray");
+  HWND main = WaitForWindow(kMain, app.Pid(), 15000);
+  ASSERT_NE(main, nullptr);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Lumenhollow");
+  auto runValue = []() -> std::wstring {
+    wchar_t data[600] = {};
+    DWORD size = sizeof data;
+    if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Lumenhollow", RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
+      return L"<none>";
+    return data;
+  };
+  PostMessageW(main, WM_COMMAND, 3, 0);
+  ASSERT_TRUE(WaitUntil([&] { return runValue() != L"<none>"; }, 3000));
+  EXPECT_EQ(runValue(), L"\"" + BuildDir() + L"\\lumenhollow.exe\" --tray");
+  PostMessageW(main, WM_COMMAND, 3, 0);
+  EXPECT_TRUE(WaitUntil([&] { return runValue() == L"<none>"; }, 3000));
+  // Pause all, twice, leaves the program running as before.
+  PostMessageW(main, WM_COMMAND, 2, 0);
+  PostMessageW(main, WM_COMMAND, 2, 0);
+  Sleep(300);
+  EXPECT_TRUE(app.Running());
+  PostMessageW(main, WM_COMMAND, 4, 0);
+  EXPECT_EQ(app.WaitExit(10000), 0u);
+}
+
+}  // namespace
