@@ -124,6 +124,19 @@ F4 Clamp4(F4 v, float lo, float hi) {
 F4 ToFloat(I4 v) { return __builtin_convertvector(v, F4); }
 I4 Trunc(F4 v) { return __builtin_convertvector(v, I4); }
 
+// Writes four pixels' channels interleaved as RGB RGB RGB RGB.
+void StoreRgb4(float* o, F4 r, F4 g, F4 b) {
+  alignas(16) float ra[4], ga[4], ba[4];
+  std::memcpy(ra, &r, sizeof ra);
+  std::memcpy(ga, &g, sizeof ga);
+  std::memcpy(ba, &b, sizeof ba);
+  for (int k = 0; k < 4; ++k) {
+    o[k * 3] = ra[k];
+    o[k * 3 + 1] = ga[k];
+    o[k * 3 + 2] = ba[k];
+  }
+}
+
 }  // namespace
 
 // Four pixels at a time wherever a row allows, the rest one by one; the
@@ -242,16 +255,7 @@ void BakeEffect::RenderBase(float t, float zoom, float dx, float dy, const float
         G = 0.75f * G + k;
         B = 0.75f * B + k;
       }
-      alignas(16) float ra[4], ga[4], ba[4];
-      std::memcpy(ra, &R, sizeof ra);
-      std::memcpy(ga, &G, sizeof ga);
-      std::memcpy(ba, &B, sizeof ba);
-      float* o = out + x * 3;
-      for (int k = 0; k < 4; ++k) {
-        o[k * 3] = ra[k];
-        o[k * 3 + 1] = ga[k];
-        o[k * 3 + 2] = ba[k];
-      }
+      StoreRgb4(out + x * 3, R, G, B);
     }
     for (; x < width; ++x) {
       float sx = sourceX_[x];
@@ -375,16 +379,7 @@ void BakeEffect::RenderPlain(float zoom, float dx, float dy, const float gain[3]
       const F4 R = m * gain[0] * channel(16);
       const F4 G = m * gain[1] * channel(8);
       const F4 B = m * gain[2] * channel(0);
-      alignas(16) float ra[4], ga[4], ba[4];
-      std::memcpy(ra, &R, sizeof ra);
-      std::memcpy(ga, &G, sizeof ga);
-      std::memcpy(ba, &B, sizeof ba);
-      float* o = out + x * 3;
-      for (int k = 0; k < 4; ++k) {
-        o[k * 3] = ra[k];
-        o[k * 3 + 1] = ga[k];
-        o[k * 3 + 2] = ba[k];
-      }
+      StoreRgb4(out + x * 3, R, G, B);
     }
     for (; x < width; ++x) {
       const int32_t i = columnIndex_[x];

@@ -17,6 +17,7 @@ extern "C" {
 
 #include "app/text.h"
 #include "bake/bake_jobs.h"
+#include "bake/bake_child.h"
 #include "bake/bake_naming.h"
 #include "bake/encode_sink_av.h"
 #include "bake/picture_decode.h"
@@ -79,10 +80,6 @@ void DrawProgress(int32_t pct, const char* what) {
   std::fflush(stderr);
 }
 
-int ExitForEncodeFailure() {
-  return kExitEncodeFailed + (gEncodeFailureStep >= 1 && gEncodeFailureStep <= 6 ? gEncodeFailureStep : 0);
-}
-
 std::string TemporaryFolder() {
   const char* tmp = std::getenv("TMPDIR");
   std::string folder = tmp && *tmp ? tmp : "/tmp";
@@ -92,23 +89,11 @@ std::string TemporaryFolder() {
 
 // The child protocol, the same as the Windows program's "--bake ".
 int RunChild(const std::u16string& text) {
-  const BakeChildArguments args = ParseBakeChildArguments(text);
-  if (!args.hasSeparator) return kExitBadArguments;
-  std::vector<uint32_t> pixels;
-  int32_t width = 0, height = 0;
-  if (!DecodePictureForBake(args.source, args.size, pixels, width, height)) return kExitUndecodable;
-  BakeEffect effect;
-  effect.Init(std::move(pixels), width, height, args.preset);
-  const std::atomic<uint8_t> never{0};
-  bool ok;
-  {
-    std::unique_ptr<EncodeSink> sink = MakeAvEncodeSink();
-    ok = EncodeLoopVideo(effect, *sink, args.output, 30, 360, never, nullptr);
-  }
-  if (ok) return kExitBaked;
-  std::ofstream(TemporaryFolder() + "lh-bake-err.txt", std::ios::binary | std::ios::trunc)
-      << FormatEncodeError(gEncodeFailureStep, gEncodeFailureResult, args.output);
-  return ExitForEncodeFailure();
+  std::string errorText;
+  const int code = RunBakeChildProtocol(text, MakeAvEncodeSink, errorText);
+  if (!errorText.empty())
+    std::ofstream(TemporaryFolder() + "lh-bake-err.txt", std::ios::binary | std::ios::trunc) << errorText;
+  return code;
 }
 
 int PresetFromText(const std::string& text) {
@@ -157,7 +142,7 @@ int Bake(const std::string& picture, int32_t preset, int32_t size, std::string o
   }
   std::fprintf(stderr, "lumenhollow-bake: %s\n",
                FormatEncodeError(gEncodeFailureStep, gEncodeFailureResult, Utf8ToUtf16(output)).c_str());
-  return ExitForEncodeFailure();
+  return EncodeFailureExitCode();
 }
 
 int Previews(const std::string& picture, const std::string& folder) {

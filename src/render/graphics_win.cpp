@@ -127,6 +127,15 @@ ComPtr<IDXGISwapChain1> CreateSurfaceSwapChain(HWND window, UINT width, UINT hei
   return swapChain;
 }
 
+ComPtr<ID3D11RenderTargetView> CreateBackBufferView(IDXGISwapChain1* swapChain) {
+  ComPtr<ID3D11Texture2D> backBuffer;
+  ComPtr<ID3D11RenderTargetView> view;
+  if (FAILED(swapChain->GetBuffer(0, IID_PPV_ARGS(&backBuffer))) ||
+      FAILED(gGraphics.device->CreateRenderTargetView(backBuffer.Get(), nullptr, &view)))
+    return nullptr;
+  return view;
+}
+
 ComPtr<ID3D11Buffer> CreateConstantBuffer() {
   D3D11_BUFFER_DESC bd{};
   bd.ByteWidth = 32;

@@ -44,6 +44,8 @@ Microsoft::WRL::ComPtr<IDXGISwapChain1> CreateSurfaceSwapChain(HWND window, UINT
 // target and presents.
 void Blit(ID3D11RenderTargetView* target, ID3D11ShaderResourceView* view, ID3D11Buffer* constants, UINT width,
           UINT height, IDXGISwapChain1* swapChain);
+// The view a renderer draws into: buffer 0 of its swap chain.
+Microsoft::WRL::ComPtr<ID3D11RenderTargetView> CreateBackBufferView(IDXGISwapChain1* swapChain);
 // The 32-byte constant buffer a renderer fills with UpdateSubresource.
 Microsoft::WRL::ComPtr<ID3D11Buffer> CreateConstantBuffer();
 

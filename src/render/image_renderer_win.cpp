@@ -13,6 +13,20 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
+// A BGRA picture texture the blit samples.
+D3D11_TEXTURE2D_DESC PictureTextureDesc(UINT width, UINT height, D3D11_USAGE usage) {
+  D3D11_TEXTURE2D_DESC td{};
+  td.Width = width;
+  td.Height = height;
+  td.MipLevels = 1;
+  td.ArraySize = 1;
+  td.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+  td.SampleDesc = {1, 0};
+  td.Usage = usage;
+  td.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+  return td;
+}
+
 // VT_UI1, VT_UI2 and VT_UI4 give their value; anything else the default.
 uint32_t ReadMetadata(IWICMetadataQueryReader* reader, const wchar_t* name, uint32_t fallback) {
   if (!reader) return fallback;
@@ -71,23 +85,13 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   }
   swapChain_ = CreateSurfaceSwapChain(window, width, height);
   if (!swapChain_) return false;
-  ComPtr<ID3D11Texture2D> backBuffer;
-  if (FAILED(swapChain_->GetBuffer(0, IID_PPV_ARGS(&backBuffer))) ||
-      FAILED(gGraphics.device->CreateRenderTargetView(backBuffer.Get(), nullptr, &targetView_)))
-    return false;
+  targetView_ = CreateBackBufferView(swapChain_.Get());
+  if (!targetView_) return false;
   constants_ = CreateConstantBuffer();
   if (!constants_) return false;
   UpdateConstants();
   if (!cacheFrames_) {
-    D3D11_TEXTURE2D_DESC td{};
-    td.Width = canvasWidth_;
-    td.Height = canvasHeight_;
-    td.MipLevels = 1;
-    td.ArraySize = 1;
-    td.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-    td.SampleDesc = {1, 0};
-    td.Usage = D3D11_USAGE_DEFAULT;
-    td.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+    const D3D11_TEXTURE2D_DESC td = PictureTextureDesc(canvasWidth_, canvasHeight_, D3D11_USAGE_DEFAULT);
     if (FAILED(gGraphics.device->CreateTexture2D(&td, nullptr, &canvasTexture_)) ||
         FAILED(gGraphics.device->CreateShaderResourceView(canvasTexture_.Get(), nullptr, &canvasView_)))
       return false;
@@ -177,15 +181,7 @@ ID3D11ShaderResourceView* ImageRenderer::Upload(uint32_t index) {
     gGraphics.context->UpdateSubresource(canvasTexture_.Get(), 0, nullptr, canvas_.pixels().data(), pitch, 0);
     return canvasView_.Get();
   }
-  D3D11_TEXTURE2D_DESC td{};
-  td.Width = canvasWidth_;
-  td.Height = canvasHeight_;
-  td.MipLevels = 1;
-  td.ArraySize = 1;
-  td.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-  td.SampleDesc = {1, 0};
-  td.Usage = D3D11_USAGE_IMMUTABLE;
-  td.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+  const D3D11_TEXTURE2D_DESC td = PictureTextureDesc(canvasWidth_, canvasHeight_, D3D11_USAGE_IMMUTABLE);
   const D3D11_SUBRESOURCE_DATA data{canvas_.pixels().data(), pitch, 0};
   ComPtr<ID3D11Texture2D> texture;
   frameCache_[index].Reset();

@@ -31,10 +31,8 @@ bool ShaderRenderer::Init(HWND window, uint32_t width, uint32_t height, const st
   renderHeight_ = size.height;
   swapChain_ = CreateSurfaceSwapChain(window, renderWidth_, renderHeight_);
   if (!swapChain_) return false;
-  ComPtr<ID3D11Texture2D> backBuffer;
-  if (FAILED(swapChain_->GetBuffer(0, IID_PPV_ARGS(&backBuffer))) ||
-      FAILED(gGraphics.device->CreateRenderTargetView(backBuffer.Get(), nullptr, &targetView_)))
-    return false;
+  targetView_ = CreateBackBufferView(swapChain_.Get());
+  if (!targetView_) return false;
   constants_ = CreateConstantBuffer();
   if (!constants_) return false;
   time_ = ShaderStartTime(path);

@@ -97,14 +97,21 @@ std::string Log() { return ReadFileBytes(DataDir() + L"\\log.txt"); }
 class Desktop : public testing::Test {
  protected:
   void SetUp() override {
+    WaitForNoDesktop();
     RemoveDataDir();
     CreateDirectoryW(DataDir().c_str(), nullptr);
     picture_ = TempPath(L"lh-red-blue.bmp");
     WriteTestPicture(picture_);
   }
   void TearDown() override {
+    WaitForNoDesktop();
     RemoveDataDir();
     DeleteFileW(picture_.c_str());
+  }
+  // A killed shellsim's windows outlive it for a moment; the next test must
+  // not mistake them for its own desktop.
+  static void WaitForNoDesktop() {
+    WaitUntil([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000);
   }
   void WriteSettings(const std::string& lines) { WriteFileBytes(DataDir() + L"\\lumenhollow.ini", lines); }
   std::wstring picture_;
@@ -132,10 +139,11 @@ TEST_P(DesktopLayouts, SurfaceHangsFromTheWallpaperWorkerAtTheMonitorBehindTheIc
   EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
   // The icon view lies above the host in z-order.
-  HWND iconView = child ? FindWindowExW(FindWindowW(L"Progman", nullptr), nullptr, L"SHELLDLL_DefView", nullptr)
-                        : GetAncestor(FindWindowExW(FindWindowExW(nullptr, nullptr, L"WorkerW", nullptr), nullptr,
-                                                    L"SHELLDLL_DefView", nullptr),
-                                      GA_PARENT);
+  HWND iconView = FindWindowExW(FindWindowW(L"Progman", nullptr), nullptr, L"SHELLDLL_DefView", nullptr);
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"WorkerW", nullptr); !child && w;
+       w = FindWindowExW(nullptr, w, L"WorkerW", nullptr))
+    if (FindWindowExW(w, nullptr, L"SHELLDLL_DefView", nullptr)) iconView = w;
+  ASSERT_NE(iconView, nullptr);
   bool hostBelowIcons = false;
   for (HWND w = GetWindow(iconView, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) hostBelowIcons |= w == host;
   EXPECT_TRUE(hostBelowIcons);
@@ -163,6 +171,7 @@ TEST_F(Desktop, ShellRestartIsFollowedWithinTwoAndAHalfSeconds) {
   ASSERT_TRUE(WaitUntil([&] { return (before = FindSurface()) != nullptr; }, 15000)) << Log();
 
   shell.Kill();
+  WaitForNoDesktop();
   App restarted(L"", L"shellsim.exe");
   const ULONGLONG t0 = GetTickCount64();
   HWND after = nullptr;
