@@ -1,9 +1,8 @@
 #include "app/main_window_win.h"
 
+#include <windows.h>
 #include <shellapi.h>
 #include <wtsapi32.h>
-
-#include <mutex>
 
 #include "app/app_state_win.h"
 #include "app/autostart_win.h"

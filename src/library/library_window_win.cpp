@@ -1,6 +1,7 @@
 #include "library/library_window_win.h"
 
 #include "app/app_state_win.h"
+#include "library/library_host_win.h"
 #include "library/library_window_geometry.h"
 
 namespace {
@@ -32,6 +33,10 @@ void OpenLibraryWindow() {
 bool LibraryWindowExists() { return gLibraryWindow != nullptr; }
 
 LRESULT CALLBACK LibraryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY && window == gLibraryWindow) gLibraryWindow = nullptr;
+  if (message == WM_DESTROY && window == gLibraryWindow) {
+    gLibraryWindow = nullptr;
+    // The list is only needed while the page shows it; the next state rescans.
+    ReleaseLibraryList();
+  }
   return DefWindowProcW(window, message, wParam, lParam);
 }

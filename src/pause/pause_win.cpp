@@ -1,5 +1,6 @@
 #include "pause/pause_win.h"
 
+#include <windows.h>
 #include <dwmapi.h>
 #include <shellapi.h>
 

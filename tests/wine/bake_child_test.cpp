@@ -15,27 +15,11 @@ std::wstring TempDir() {
   return temp;
 }
 
-// A 64x48 24-bit bottom-up BMP with a gradient.
+// A 64x48 picture with a gradient.
 std::string SmallBmp() {
-  const int w = 64, h = 48, stride = w * 3;
-  std::string bmp(54 + stride * h, '\0');
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int k = 0; k < 4; ++k) bmp[at + k] = static_cast<char>(v >> (8 * k));
-  };
-  bmp[0] = 'B', bmp[1] = 'M';
-  put32(2, static_cast<uint32_t>(bmp.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, w);
-  put32(22, h);
-  bmp[26] = 1, bmp[28] = 24;
-  put32(34, stride * h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      char* p = &bmp[54 + y * stride + x * 3];
-      p[0] = static_cast<char>(x * 4), p[1] = static_cast<char>(y * 5), p[2] = static_cast<char>(128);
-    }
-  return bmp;
+  return harness::MakeBmp(64, 48, [](int x, int y) {
+    return 0x800000u | static_cast<uint32_t>((y * 5) & 0xFF) << 8 | static_cast<uint32_t>((x * 4) & 0xFF);
+  });
 }
 
 std::string Utf8(const std::wstring& w) {

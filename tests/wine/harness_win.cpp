@@ -60,6 +60,29 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   CloseHandle(file);
 }
 
+std::string MakeBmp(int width, int height, const std::function<uint32_t(int x, int y)>& rgb) {
+  const int stride = (width * 3 + 3) & ~3;
+  std::string bmp(54 + stride * height, '\0');
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int k = 0; k < 4; ++k) bmp[at + k] = static_cast<char>(v >> (8 * k));
+  };
+  bmp[0] = 'B', bmp[1] = 'M';
+  put32(2, static_cast<uint32_t>(bmp.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(width));
+  put32(22, static_cast<uint32_t>(height));
+  bmp[26] = 1, bmp[28] = 24;
+  put32(34, static_cast<uint32_t>(stride * height));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const uint32_t c = rgb(x, y);
+      char* p = &bmp[54 + y * stride + x * 3];
+      p[0] = static_cast<char>(c), p[1] = static_cast<char>(c >> 8), p[2] = static_cast<char>(c >> 16);
+    }
+  return bmp;
+}
+
 App::App(const std::wstring& arguments, const wchar_t* exe) {
   std::wstring commandLine = L"\"" + BuildDir() + L"\\" + exe + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;

@@ -2,6 +2,8 @@
 // Drives the real lumenhollow.exe from Wine integration tests.
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace harness {
@@ -15,6 +17,9 @@ void RemoveDataDir();
 bool FileExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The bytes of a 24-bit bottom-up BMP; `rgb(x, y)` gives 0xRRGGBB per pixel,
+// y counted from the bottom row.
+std::string MakeBmp(int width, int height, const std::function<uint32_t(int x, int y)>& rgb);
 
 // A running program from the build folder (lumenhollow.exe unless named),
 // ended (killed if need be) when it goes out of scope.
