@@ -26,7 +26,7 @@ mkdir -p "$LH_BUILD/ui"
 tap=$LH_BUILD/ui/results.tap
 # One browser per file, one file at a time: the machine has two cores.
 node --test --test-concurrency=1 \
-  --test-reporter=spec --test-reporter-destination=stdout \
+  --test-reporter=dot --test-reporter-destination=stdout \
   --test-reporter=tap --test-reporter-destination="$tap" \
   ./*.test.js
 status=$?
