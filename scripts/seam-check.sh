@@ -18,5 +18,9 @@ while IFS= read -r file; do
     echo "seam: $file includes a libav header but is not an *_av file"; bad=1
   fi
 done < <(find src -type f \( -name '*.cpp' -o -name '*.h' \))
+# The foundation sits below everything: base/ includes nothing of ours but base/.
+if grep -nE '^\s*#\s*include\s*"' src/base/* | grep -vE '#\s*include\s*"base/'; then
+  echo "seam: src/base includes a header from a layer above it"; bad=1
+fi
 if [ $bad -ne 0 ]; then echo "seam check: FAILED"; exit 1; fi
-echo "seam check: every platform include sits in a *_win or *_av file"
+echo "seam check: every platform include sits in a *_win or *_av file; base/ stands alone"

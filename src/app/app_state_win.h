@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/frame_pacing.h"
-#include "app/settings.h"
+#include "base/settings.h"
 
 inline constexpr UINT WM_APP_TRAY = WM_APP + 1;
 inline constexpr UINT WM_APP_OPEN_LIBRARY = WM_APP + 2;

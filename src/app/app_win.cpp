@@ -14,7 +14,8 @@
 #include "app/main_window_win.h"
 #include "app/settings_store_win.h"
 #include "app/tray_win.h"
-#include "app/wide_win.h"
+#include "base/log_win.h"
+#include "base/wide_win.h"
 #include "bake/bake_child_win.h"
 #include "desktop/screens_win.h"
 #include "library/library_window_win.h"
@@ -50,6 +51,7 @@ void ComputeFolders() {
   PWSTR roaming = nullptr;
   SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming);
   gApp.dataDir = U16(roaming) + u"\\Lumenhollow";
+  SetLogFolder(gApp.dataDir);
   CoTaskMemFree(roaming);
   CreateDirectoryW(W(gApp.dataDir), nullptr);
 }

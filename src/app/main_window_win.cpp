@@ -7,7 +7,7 @@
 #include "app/app_state_win.h"
 #include "app/autostart_win.h"
 #include "app/bake_progress_win.h"
-#include "app/log_win.h"
+#include "base/log_win.h"
 #include "app/settings_store_win.h"
 #include "app/tray_win.h"
 #include "bake/bake_thread_win.h"

@@ -1,8 +1,8 @@
 #include "app/settings_store_win.h"
 
 #include "app/app_state_win.h"
-#include "app/files_win.h"
-#include "app/settings.h"
+#include "base/files_win.h"
+#include "base/settings.h"
 
 bool LoadSettings(const std::u16string& path) {
   std::string bytes;

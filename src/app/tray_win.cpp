@@ -7,7 +7,7 @@
 
 #include "app/app_state_win.h"
 #include "app/main_window_win.h"
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <mfapi.h>
 
-#include "app/files_win.h"
-#include "app/wide_win.h"
+#include "base/files_win.h"
+#include "base/wide_win.h"
 #include "bake/bake_child.h"
 #include "bake/encode_sink_win.h"
 

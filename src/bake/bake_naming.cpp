@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "bake/bake_effect.h"
 
 std::u16string PictureKey(std::u16string_view path) {

@@ -4,8 +4,8 @@
 #include <shlobj.h>
 
 #include "app/app_state_win.h"
-#include "app/log_win.h"
-#include "app/wide_win.h"
+#include "base/log_win.h"
+#include "base/wide_win.h"
 #include "bake/bake_jobs.h"
 #include "bake/encode_sink_win.h"
 #include "bake/picture_decode.h"

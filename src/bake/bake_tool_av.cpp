@@ -15,7 +15,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "bake/bake_jobs.h"
 #include "bake/bake_child.h"
 #include "bake/bake_naming.h"

@@ -9,7 +9,7 @@ extern "C" {
 #include <cstring>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <mfreadwrite.h>
 #include <wrl/client.h>
 
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 
 using Microsoft::WRL::ComPtr;
 

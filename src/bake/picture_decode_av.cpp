@@ -10,7 +10,7 @@ extern "C" {
 #include <iterator>
 #include <utility>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "bake/bake_naming.h"
 #include "bake/exif_orientation.h"
 

@@ -3,7 +3,7 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 #include "bake/bake_naming.h"
 #include "bake/picture_decode.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "desktop/screen.h"
 
 // Orders records by left edge, then top edge, both signed, so a monitor left

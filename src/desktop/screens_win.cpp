@@ -3,10 +3,10 @@
 #include <map>
 
 #include "app/app_state_win.h"
-#include "app/log_win.h"
+#include "base/log_win.h"
 #include "app/main_window_win.h"
 #include "app/settings_store_win.h"
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 #include "desktop/desktop_host_win.h"
 #include "desktop/screen_model.h"
 #include "library/library_host_win.h"

@@ -1,6 +1,6 @@
 #include "library/file_probe_posix.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 #ifndef _WIN32
 #include <dirent.h>

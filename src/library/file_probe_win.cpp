@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 
 uint32_t WindowsFileProbe::Attributes(const std::u16string& path) const { return GetFileAttributesW(W(path)); }
 

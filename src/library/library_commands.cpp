@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "app/paths.h"
+#include "base/paths.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "desktop/screen.h"
 #include "pause/usage.h"
 

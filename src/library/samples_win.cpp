@@ -1,7 +1,7 @@
 #include "library/samples_win.h"
 
 #include "app/app_state_win.h"
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 #include "library/samples.h"
 
 BOOL CALLBACK AssignSampleWallpapers(HMONITOR monitor, HDC, LPRECT, LPARAM data) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "desktop/screen.h"
 
 // In priority order: the first that applies is the reason.

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 // IsUsableWallpaper for the current settings.
 using UsablePredicate = std::function<bool(const std::u16string& path)>;

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state_win.h"
-#include "app/log_win.h"
+#include "base/log_win.h"
 #include "app/main_window_win.h"
 #include "desktop/screens_win.h"
 #include "pause/pause_win.h"

@@ -5,7 +5,7 @@
 
 #include <cfloat>
 
-#include "app/log_win.h"
+#include "base/log_win.h"
 #include "render/builtin_shaders.h"
 
 using Microsoft::WRL::ComPtr;

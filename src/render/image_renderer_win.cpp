@@ -5,7 +5,7 @@
 #include <new>
 
 #include "app/app_state_win.h"
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 #include "render/graphics_win.h"
 #include "render/placement.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "render/gif_canvas.h"
-#include "render/renderer.h"
+#include "desktop/screen.h"
 
 class ImageRenderer : public Renderer {
  public:

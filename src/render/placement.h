@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 struct UvRect {
   float u = 0.0f;

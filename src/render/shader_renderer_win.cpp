@@ -3,10 +3,10 @@
 #include <shlwapi.h>
 
 #include "app/app_state_win.h"
-#include "app/files_win.h"
-#include "app/log_win.h"
-#include "app/text.h"
-#include "app/wide_win.h"
+#include "base/files_win.h"
+#include "base/log_win.h"
+#include "base/text.h"
+#include "base/wide_win.h"
 #include "render/graphics_win.h"
 #include "render/shader_source.h"
 

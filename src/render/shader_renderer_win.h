@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/renderer.h"
+#include "desktop/screen.h"
 
 class ShaderRenderer : public Renderer {
  public:

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "library/library_host.h"
 
 class FakeRenderer final : public Renderer {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "library/file_probe_posix.h"
 
 class TempFolder {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "../support/temp_folder.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "library/media.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "app/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 
-#include "app/log_format.h"
+#include "base/log_format.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "app/app_state_win.h"
-#include "app/files_win.h"
-#include "app/text.h"
-#include "app/wide_win.h"
+#include "base/files_win.h"
+#include "base/text.h"
+#include "base/wide_win.h"
 #include "render/graphics_win.h"
 
 using Microsoft::WRL::ComPtr;

@@ -9,11 +9,12 @@
 
 #include "../shaders/test_shaders.h"
 #include "app/app_state_win.h"
-#include "app/text.h"
-#include "app/files_win.h"
+#include "base/text.h"
+#include "base/files_win.h"
+#include "base/log_win.h"
 #include "app/frame_timer_win.h"
 #include "app/main_window_win.h"
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 #include "desktop/screens_win.h"
 #include "render/gpu_reset_win.h"
 #include "render/graphics_win.h"
@@ -45,6 +46,7 @@ class RenderTest : public testing::Test {
       CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&gApp.imagingFactory));
     savedDataDir_ = gApp.dataDir;
     gApp.dataDir = ScratchDir().windowsDir;
+    SetLogFolder(gApp.dataDir);
     WNDCLASSW wc{};
     wc.lpfnWndProc = TestWindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -52,7 +54,10 @@ class RenderTest : public testing::Test {
     RegisterClassW(&wc);
   }
 
-  static void TearDownTestSuite() { gApp.dataDir = savedDataDir_; }
+  static void TearDownTestSuite() {
+    gApp.dataDir = savedDataDir_;
+    SetLogFolder(gApp.dataDir);
+  }
 
   void SetUp() override {
     ASSERT_TRUE(gApp.imagingFactory);

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state_win.h"
-#include "app/log_win.h"
+#include "base/log_win.h"
 #include "app/settings_store_win.h"
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 #include "harness_win.h"
 
 namespace {
@@ -20,6 +20,7 @@ class SettingsStore : public testing::Test {
     DeleteFileW(Temp().c_str());
     DeleteFileW((dir_ + L"\\log.txt").c_str());
     gApp.dataDir = U16(dir_.c_str());
+    SetLogFolder(gApp.dataDir);
     gSettings = Settings{};
   }
   void TearDown() override {

@@ -1,11 +1,11 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace {
 

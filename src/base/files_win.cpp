@@ -1,8 +1,8 @@
-#include "app/files_win.h"
+#include "base/files_win.h"
 
 #include <windows.h>
 
-#include "app/wide_win.h"
+#include "base/wide_win.h"
 
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
   HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -1,8 +1,8 @@
-#include "app/log_format.h"
+#include "base/log_format.h"
 
 #include <cstdio>
 
-#include "app/text.h"
+#include "base/text.h"
 
 std::string FormatLogLine(const LocalTime& t, std::u16string_view message) {
   char prefix[32];

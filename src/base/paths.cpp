@@ -1,4 +1,4 @@
-#include "app/paths.h"
+#include "base/paths.h"
 
 namespace {
 bool IsSlash(char16_t c) { return c == u'\\' || c == u'/'; }

@@ -1,13 +1,18 @@
-#include "app/log_win.h"
+#include "base/log_win.h"
 
 #include <windows.h>
 
-#include "app/app_state_win.h"
-#include "app/log_format.h"
-#include "app/wide_win.h"
+#include "base/log_format.h"
+#include "base/wide_win.h"
+
+namespace {
+std::u16string gLogPath;
+}  // namespace
+
+void SetLogFolder(const std::u16string& folder) { gLogPath = folder + u"\\log.txt"; }
 
 void LogLine(const std::u16string& message) {
-  const std::u16string path = gApp.dataDir + u"\\log.txt";
+  const std::u16string& path = gLogPath;
   HANDLE file = CreateFileW(W(path), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   SYSTEMTIME st;
