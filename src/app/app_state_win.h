@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/frame_pacing.h"
+#include "base/handles_win.h"
 #include "base/settings.h"
 
 inline constexpr UINT WM_APP_TRAY = WM_APP + 1;
@@ -29,12 +30,14 @@ struct AppState {
   bool trayStart = false;
   bool tourRequested = false;
   bool firstRun = false;
-  HANDLE instanceMutex = nullptr;
+  UniqueHandle instanceMutex;
   HWND mainWindow = nullptr;
   UINT taskbarCreatedMsg = 0;
-  HICON bigIcon = nullptr;
-  HICON smallIcon = nullptr;
-  HANDLE frameTimer = nullptr;
+  UniqueIcon bigIcon;
+  UniqueIcon smallIcon;
+  UniqueHandle frameTimer;
+  UniqueWinEventHook windowEventHooks[3];
+  UniquePowerNotify displayStateNotify;
   FrameTimerState frameTimerState;
   int64_t qpcFrequency = 0;
   int64_t lastFrameCounter = 0;

@@ -32,14 +32,14 @@ namespace {
 // Returns false when another instance owns the program; it has been asked to
 // open its library window.
 bool TakeSingleInstance() {
-  gApp.instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutex);
+  gApp.instanceMutex.reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
   if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
   if (HWND first = FindWindowW(kMainClass, nullptr)) {
     PostMessageW(first, WM_APP_OPEN_LIBRARY, 0, 0);
     return false;
   }
   // The first instance is starting or ending: wait for it to let go.
-  const DWORD wait = WaitForSingleObject(gApp.instanceMutex, 5000);
+  const DWORD wait = WaitForSingleObject(gApp.instanceMutex.get(), 5000);
   return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
@@ -70,9 +70,12 @@ void LoadOrCreateSettings() {
 }
 
 void LoadIcons() {
-  gApp.bigIcon = static_cast<HICON>(LoadImageW(gApp.instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-  if (FAILED(LoadIconMetric(gApp.instance, MAKEINTRESOURCEW(1), LIM_SMALL, &gApp.smallIcon)) || !gApp.smallIcon)
-    gApp.smallIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  gApp.bigIcon.reset(
+      static_cast<HICON>(LoadImageW(gApp.instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+  HICON small = nullptr;
+  if (FAILED(LoadIconMetric(gApp.instance, MAKEINTRESOURCEW(1), LIM_SMALL, &small)) || !small)
+    small = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));  // a copy of our own: shared icons are never destroyed
+  gApp.smallIcon.reset(small);
 }
 
 void RegisterWindowClasses() {
@@ -95,8 +98,8 @@ void RegisterWindowClasses() {
     wc.hbrBackground = c.background;
     if (c.proc == LibraryWindowProc) {
       wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-      wc.hIcon = gApp.bigIcon;
-      wc.hIconSm = gApp.smallIcon;
+      wc.hIcon = gApp.bigIcon.get();
+      wc.hIconSm = gApp.smallIcon.get();
     }
     RegisterClassExW(&wc);
   }
@@ -113,17 +116,21 @@ void CreateMainWindow() {
                                     nullptr, gApp.instance, nullptr);
   ChangeWindowMessageFilterEx(gApp.mainWindow, gApp.taskbarCreatedMsg, MSGFLT_ALLOW, nullptr);
   WTSRegisterSessionNotification(gApp.mainWindow, NOTIFY_FOR_THIS_SESSION);
-  RegisterPowerSettingNotification(gApp.mainWindow, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+  gApp.displayStateNotify.reset(
+      RegisterPowerSettingNotification(gApp.mainWindow, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE));
   constexpr DWORD kHookFlags = WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
-  SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWindowEvent, 0, 0, kHookFlags);
-  SetWinEventHook(EVENT_SYSTEM_MOVESIZEEND, EVENT_SYSTEM_MOVESIZEEND, nullptr, OnWindowEvent, 0, 0, kHookFlags);
-  SetWinEventHook(EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND, nullptr, OnWindowEvent, 0, 0, kHookFlags);
+  constexpr DWORD kHookedEvents[3][2] = {{EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
+                                         {EVENT_SYSTEM_MOVESIZEEND, EVENT_SYSTEM_MOVESIZEEND},
+                                         {EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND}};
+  for (int i = 0; i < 3; ++i)
+    gApp.windowEventHooks[i].reset(
+        SetWinEventHook(kHookedEvents[i][0], kHookedEvents[i][1], nullptr, OnWindowEvent, 0, 0, kHookFlags));
 }
 
 void CreateFrameTimer() {
-  gApp.frameTimer =
-      CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
-  if (!gApp.frameTimer) gApp.frameTimer = CreateWaitableTimerW(nullptr, FALSE, nullptr);
+  gApp.frameTimer.reset(
+      CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
+  if (!gApp.frameTimer) gApp.frameTimer.reset(CreateWaitableTimerW(nullptr, FALSE, nullptr));
 }
 
 void RunMessageLoop() {
@@ -134,8 +141,8 @@ void RunMessageLoop() {
   gApp.lastFrameCounter = counter.QuadPart;
   for (;;) {
     const bool armed = gApp.frameTimerState.armed;
-    const DWORD wait = MsgWaitForMultipleObjectsEx(armed ? 1 : 0, &gApp.frameTimer, INFINITE, QS_ALLINPUT,
-                                                   MWMO_INPUTAVAILABLE);
+    HANDLE timer = gApp.frameTimer.get();
+    const DWORD wait = MsgWaitForMultipleObjectsEx(armed ? 1 : 0, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (!armed) {
       // While nothing animates every wake-up resets the time base, so the
       // first frame after re-arming does not see the idle time.
@@ -158,8 +165,12 @@ void Shutdown() {
   gApp.imagingFactory.Reset();
   MFShutdown();
   CoUninitialize();
-  if (gApp.frameTimer) CloseHandle(std::exchange(gApp.frameTimer, nullptr));
-  CloseHandle(std::exchange(gApp.instanceMutex, nullptr));
+  gApp.frameTimer.reset();
+  gApp.displayStateNotify.reset();
+  for (auto& hook : gApp.windowEventHooks) hook.reset();
+  gApp.smallIcon.reset();
+  gApp.bigIcon.reset();
+  gApp.instanceMutex.reset();
 }
 
 }  // namespace

@@ -27,12 +27,12 @@ void UpdateFrameTimer() {
     case FrameTimerAction::Arm: {
       LARGE_INTEGER due;
       due.QuadPart = -1;  // relative: fire at once, then every period
-      SetWaitableTimerEx(gApp.frameTimer, &due, FramePeriodMs(gSettings.fps), nullptr, nullptr, nullptr, 0);
+      SetWaitableTimerEx(gApp.frameTimer.get(), &due, FramePeriodMs(gSettings.fps), nullptr, nullptr, nullptr, 0);
       state = {true, gSettings.fps};
       break;
     }
     case FrameTimerAction::Cancel:
-      CancelWaitableTimer(gApp.frameTimer);
+      CancelWaitableTimer(gApp.frameTimer.get());
       state.armed = false;
       break;
     case FrameTimerAction::Keep:

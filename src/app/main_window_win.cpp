@@ -34,6 +34,7 @@ void OnDestroy() {
   RemoveMonitorBadges();
   CancelAndJoinBake();
   RemoveTrayIcon();
+  WTSUnRegisterSessionNotification(gApp.mainWindow);
   PostQuitMessage(0);
 }
 

@@ -2,10 +2,13 @@
 
 #include <dwmapi.h>
 
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "app/app_state_win.h"
 #include "app/main_window_win.h"
+#include "base/handles_win.h"
 #include "desktop/screens_win.h"
 #include "pause/usage.h"
 
@@ -17,30 +20,40 @@ std::vector<HWND> gBadges;
 constexpr DWORD kCornerPreferenceAttribute = 33;  // DWMWA_WINDOW_CORNER_PREFERENCE
 constexpr DWORD kCornerRound = 2;                 // DWMWCP_ROUND
 
+// Made once: a badge repaints on every exposure, and the fonts depend only on
+// the badge size, which differs between monitors.
+struct BadgePaint {
+  UniqueBrush accent{CreateSolidBrush(RGB(0x9A, 0xA6, 0xFF))};
+  UniqueBrush dark{CreateSolidBrush(RGB(0x16, 0x18, 0x22))};
+  std::map<int, UniqueFont> fonts;  // by height
+
+  HFONT Font(int height) {
+    UniqueFont& font = fonts[height];
+    if (!font)
+      font.reset(CreateFontW(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             L"Segoe UI Variable Display"));
+    return font.get();
+  }
+};
+std::unique_ptr<BadgePaint> gPaint;
+
 void PaintBadge(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
   RECT r;
   GetClientRect(window, &r);
-  HBRUSH accent = CreateSolidBrush(RGB(0x9A, 0xA6, 0xFF));
-  HBRUSH dark = CreateSolidBrush(RGB(0x16, 0x18, 0x22));
-  FillRect(dc, &r, accent);
+  FillRect(dc, &r, gPaint->accent.get());
   RECT inner = r;
   InflateRect(&inner, -10, -10);
-  FillRect(dc, &inner, dark);
+  FillRect(dc, &inner, gPaint->dark.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0xEE, 0xF0, 0xF8));
-  HFONT font = CreateFontW(BadgeFontHeight(r.bottom), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           L"Segoe UI Variable Display");
-  HGDIOBJ old = SelectObject(dc, font);
+  HGDIOBJ old = SelectObject(dc, gPaint->Font(BadgeFontHeight(r.bottom)));
   wchar_t text[16];
   wsprintfW(text, L"%d", static_cast<int>(GetWindowLongPtrW(window, GWLP_USERDATA)));
   DrawTextW(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SelectObject(dc, old);
-  DeleteObject(font);
-  DeleteObject(accent);
-  DeleteObject(dark);
   EndPaint(window, &ps);
 }
 
@@ -48,6 +61,7 @@ void PaintBadge(HWND window) {
 
 void ShowMonitorBadges() {
   RemoveMonitorBadges();
+  if (!gPaint) gPaint = std::make_unique<BadgePaint>();
   for (const BadgePlacement& b : PlanBadges(gScreens)) {
     HWND window = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST |
                                       WS_EX_TRANSPARENT,
@@ -66,6 +80,7 @@ void ShowMonitorBadges() {
 void RemoveMonitorBadges() {
   for (HWND badge : gBadges) DestroyWindow(badge);
   gBadges.clear();
+  gPaint.reset();
   KillTimer(gApp.mainWindow, TIMER_BADGES);
 }
 
