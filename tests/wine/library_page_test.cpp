@@ -115,6 +115,12 @@ TEST_F(LibraryPage, OpensInTheUiProfileWithTheLibraryArgumentsOnTheLibraryPage) 
   EXPECT_EQ(RecordLinesStarting("bounds " + id).front(),
             "bounds " + id + " 0 0 " + std::to_string(client.right) + " " + std::to_string(client.bottom));
   EXPECT_TRUE(HasChildOfClass(library, L"FakeWebViewChild"));
+  // Resizing the window resizes the view with it.
+  SetWindowPos(library, nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GetClientRect(library, &client);
+  const std::string resized =
+      "bounds " + id + " 0 0 " + std::to_string(client.right) + " " + std::to_string(client.bottom);
+  EXPECT_TRUE(WaitUntil([&] { return RecordLinesStarting("bounds " + id).back() == resized; }, 5000));
 }
 
 TEST_F(LibraryPage, ReadyBringsTheStateOfTheProgram) {
