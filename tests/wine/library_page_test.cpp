@@ -213,6 +213,45 @@ TEST_F(LibraryPage, PageCommandsChangeTheSettingsFileAndTheSurfaces) {
   DeleteFileW(other.c_str());
 }
 
+// The file picker the page asks for, driven as a user would: into the folder,
+// then three files at once.
+TEST_F(LibraryPage, ThreeFilesPickedInAFolderJoinTheLibrary) {
+  const std::string id = StartOnPage();
+  ASSERT_FALSE(id.empty());
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"lh-picked";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const wchar_t* names[] = {L"c.bmp", L"a.bmp", L"b.bmp"};
+  for (const wchar_t* name : names)
+    WriteFileBytes(folder + L"\\" + name, MakeBmp(4, 4, [](int, int) { return 0x808080u; }));
+  PageSays("string add");
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (dialog = FindProcessWindow(L"#32770", app_->Pid())) != nullptr; }, 10000));
+  // The dialog names itself once it has filled itself in.
+  wchar_t title[128] = {};
+  EXPECT_TRUE(WaitUntil([&] { return GetWindowTextW(dialog, title, 128) && wcscmp(title, L"Open") != 0; }, 5000));
+  EXPECT_STREQ(title, L"Add your own wallpapers");
+  auto enter = [&](const std::wstring& text) {
+    HWND box = GetDlgItem(dialog, 1148);  // the file name box
+    if (!box) box = GetDlgItem(dialog, 1152);
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  };
+  enter(folder);
+  Sleep(500);
+  enter(L"\"c.bmp\" \"a.bmp\" \"b.bmp\"");
+  const std::string added = WaitForPost(id, "added");
+  ASSERT_FALSE(added.empty()) << Log();
+  // The dialog lists the files in its own order; each is a full path in the folder.
+  for (const wchar_t* name : names) {
+    EXPECT_NE(added.find(JsonQuote(Utf8(folder + L"\\" + name))), std::string::npos) << added;
+    EXPECT_NE(Settings().find("lib=" + Utf8(folder + L"\\" + name) + "\r\n"), std::string::npos);
+  }
+  for (const wchar_t* name : names) DeleteFileW((folder + L"\\" + name).c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
 TEST_F(LibraryPage, AMessageThatIsNotAStringIsIgnored) {
   const std::string id = StartOnPage();
   ASSERT_FALSE(id.empty());
