@@ -2,8 +2,10 @@
 
 #include <memory>
 
+#include "app/app_state_win.h"
 #include "render/image_renderer_win.h"
 #include "render/shader_renderer_win.h"
+#include "render/video_renderer_win.h"
 
 namespace {
 
@@ -26,9 +28,13 @@ bool StartRenderer(Screen& screen, MediaKind kind, HWND window, int width, int h
     }
     case MediaKind::Shader:
       return Start(screen, std::make_unique<ShaderRenderer>(), window, width, height);
-    // Videos and web pages get their renderers with the media engine and the
-    // web view; until then they fail like any wallpaper that cannot load.
-    case MediaKind::Video:
+    case MediaKind::Video: {
+      auto renderer = std::make_unique<VideoRenderer>(gSettings.frames, gSettings.fit);
+      renderer->screenKey = key;
+      return Start(screen, std::move(renderer), window, width, height);
+    }
+    // Web pages get their renderer with the web view; until then they fail
+    // like any wallpaper that cannot load.
     case MediaKind::Web:
     case MediaKind::None:
       return false;
