@@ -9,6 +9,10 @@
 #include <mfobjects.h>
 #include <oaidl.h>
 
+// winbase.h still maps this 16-bit era name to GetTickCount, which would
+// rename the engine's method.
+#undef GetCurrentTime
+
 // MF_MEDIA_ENGINE_EVENT values we act on.
 inline constexpr DWORD kMediaEngineEventError = 5;
 inline constexpr DWORD kMediaEngineEventLoadedMetadata = 10;

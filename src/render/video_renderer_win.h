@@ -15,7 +15,7 @@
 
 // The engine's event sink. The engine calls it on its own threads, so it only
 // raises two flags that the main thread reads at the next frame step.
-class MENotify : public IMFMediaEngineNotify {
+class MENotify final : public IMFMediaEngineNotify {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
