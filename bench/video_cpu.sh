@@ -37,7 +37,8 @@ fi
     wine "$win/lumenhollow.exe" --tray &
     local app=$!
     wine "$win/lhctl.exe" wait 20 >/dev/null
-    local pid; pid=$(pgrep -n -f "lumenhollow.exe --tray")
+    # Our own program only: other checkouts may run theirs at the same time.
+    local pid; pid=$(pgrep -n -f "^$win/lumenhollow.exe --tray")
     [ "$2" = 1 ] && wine "$win/lhctl.exe" pause >/dev/null
     sleep 6  # the engine opens the file and settles
     local a b; a=$(cpu_ticks "$pid")
