@@ -41,10 +41,11 @@ test: setup
 run: win
 	@scripts/run.sh $(WIN)
 
-bench: native
+bench: native win
 	@cmake --build $(NATIVE) --target benchmarks
 	@$(NATIVE)/benchmarks
 	@bench/bake_compare.sh $(NATIVE)
+	@bench/video_cpu.sh $(WIN)
 
 # The library bridge fuzzer for longer than the bounded run in `make test`.
 fuzz: setup

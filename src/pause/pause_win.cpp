@@ -21,6 +21,13 @@ namespace {
 
 std::u16string gPauseReason;
 SaverClock gSaverClock;
+SaverRetryGate gSaverRetry;
+
+uint32_t LastInputTick() {
+  LASTINPUTINFO input{sizeof input, 0};
+  GetLastInputInfo(&input);
+  return input.dwTime;
+}
 
 std::u16string ClassName(HWND window) {
   wchar_t name[65] = {};
@@ -99,6 +106,8 @@ PauseFacts GatherPauseFacts() {
   return facts;
 }
 
+}  // namespace
+
 void EndScreensaver() {
   for (auto& saver : gSavers) DestroySurface(*saver);
   gSavers.clear();
@@ -106,8 +115,6 @@ void EndScreensaver() {
   DecidePause();
   SetTimer(gApp.mainWindow, TIMER_TRIM, 2000, nullptr);
 }
-
-}  // namespace
 
 const std::u16string& CurrentPauseReason() { return gPauseReason; }
 bool ScreensaverRunning() { return !gSavers.empty(); }
@@ -121,7 +128,11 @@ void DecidePause() {
 }
 
 void StartScreensaver(bool preview) {
-  if (!gSavers.empty() || gRenderingStopped || !EnsureDevice()) return;
+  // A lost device, or none while a reset waits for its rebuild, would give
+  // the savers a device that is about to be released.
+  if (!gSavers.empty() || gRenderingStopped || gDeviceLost || !gGraphics.device) return;
+  if (!preview && !SaverMayStart(gSaverRetry, gSettings, LastInputTick())) return;
+  if (!EnsureDevice()) return;
   const UsablePredicate usable = [](const std::u16string& path) { return IsUsableWallpaper(path); };
   for (const auto& screen : gScreens) {
     if (screen->spanning) continue;
@@ -132,16 +143,13 @@ void StartScreensaver(bool preview) {
     if (!saver->path.empty() && IsUsableWallpaper(saver->path) && CreateSurface(*saver, true))
       gSavers.push_back(std::move(saver));
   }
+  NoteSaverStart(gSaverRetry, !gSavers.empty(), gSettings, LastInputTick());
   if (gSavers.empty()) return;
-  LASTINPUTINFO input{sizeof input, 0};
-  GetLastInputInfo(&input);
-  gSaverClock = StartSaverClock(input.dwTime, GetTickCount64(), preview);
+  gSaverClock = StartSaverClock(LastInputTick(), GetTickCount64(), preview);
   SetTimer(gApp.mainWindow, TIMER_SAVER, 200, nullptr);
   DecidePause();
 }
 
 void WatchScreensaverInput() {
-  LASTINPUTINFO input{sizeof input, 0};
-  GetLastInputInfo(&input);
-  if (SaverShouldEnd(gSaverClock, input.dwTime, GetTickCount64())) EndScreensaver();
+  if (SaverShouldEnd(gSaverClock, LastInputTick(), GetTickCount64())) EndScreensaver();
 }

@@ -19,6 +19,9 @@ const std::u16string& CurrentPauseReason();
 void DecidePause();
 // Screensaver mode on every monitor; a preview ends by itself after 6 s.
 void StartScreensaver(bool preview);
+// Destroys the saver windows and stops watching input; also run before a GPU
+// reset releases the device the savers draw with.
+void EndScreensaver();
 // The TIMER_SAVER action: ends the mode on input or at the preview's end.
 void WatchScreensaverInput();
 bool ScreensaverRunning();

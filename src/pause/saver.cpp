@@ -33,3 +33,17 @@ IdleVerdict JudgeIdle(const Settings& settings, const IdleFacts& facts) {
                        !facts.userPaused && !facts.busy;
   return verdict;
 }
+
+SaverChoice TakeSaverChoice(const Settings& settings) {
+  return SaverChoice{settings.mode, settings.span, settings.assignments, settings.gpuEffects};
+}
+
+bool SaverMayStart(const SaverRetryGate& gate, const Settings& settings, uint32_t lastInput) {
+  return !gate.blocked || lastInput != gate.lastInput || TakeSaverChoice(settings) != gate.choice;
+}
+
+void NoteSaverStart(SaverRetryGate& gate, bool shown, const Settings& settings, uint32_t lastInput) {
+  gate.blocked = !shown;
+  gate.lastInput = lastInput;
+  gate.choice = shown ? SaverChoice{} : TakeSaverChoice(settings);
+}

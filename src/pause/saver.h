@@ -51,3 +51,28 @@ struct IdleVerdict {
 };
 
 IdleVerdict JudgeIdle(const Settings& settings, const IdleFacts& facts);
+
+// What chooses the saver's wallpapers and whether they may be drawn.
+struct SaverChoice {
+  std::u16string mode;
+  std::u16string span;
+  AssignmentMap assignments;
+  bool gpuEffects = false;
+  bool operator==(const SaverChoice&) const = default;
+};
+SaverChoice TakeSaverChoice(const Settings& settings);
+
+// A screensaver start that showed nothing is not tried again until there was
+// input or the wallpapers it would choose changed: each try makes a topmost
+// window and logs its failure, and idleness alone changes neither outcome.
+struct SaverRetryGate {
+  bool blocked = false;
+  uint32_t lastInput = 0;  // last-input tick seen after the failed start
+  SaverChoice choice;
+};
+
+bool SaverMayStart(const SaverRetryGate& gate, const Settings& settings, uint32_t lastInput);
+// `shown` tells whether any saver window came up. `lastInput` is read after
+// the attempt, so a system that counts window creation as input (Wine) does
+// not read the attempt itself as new input.
+void NoteSaverStart(SaverRetryGate& gate, bool shown, const Settings& settings, uint32_t lastInput);

@@ -16,6 +16,8 @@ void HandleGpuReset() {
   // Cleared first: several renderers failing in one pass make one recovery.
   gDeviceLost = false;
   const GpuResetAction action = CountGpuReset(gGpuResets, GetTickCount64());
+  // The saver windows draw with the same device: they go with the surfaces.
+  if (ScreensaverRunning()) EndScreensaver();
   DestroyAllSurfaces();
   ReleaseDevice();
   RefreshSystemWallpaper();

@@ -111,11 +111,10 @@ void ImageRenderer::UpdateConstants() {
 void ImageRenderer::Refresh() {
   if (!constants_) return;
   UpdateConstants();
-  // Uncached frames would have to be decoded again; the next frame of an
-  // animation picks the new placement up.
-  if (cacheFrames_ && current_ < frameCache_.size() && frameCache_[current_])
-    Blit(targetView_.Get(), frameCache_[current_].Get(), constants_.Get(), surfaceWidth_, surfaceHeight_,
-         swapChain_.Get());
+  // Without the cache, the canvas texture still holds the frame on screen.
+  ID3D11ShaderResourceView* view = canvasView_.Get();
+  if (cacheFrames_) view = current_ < frameCache_.size() ? frameCache_[current_].Get() : nullptr;
+  if (view) Blit(targetView_.Get(), view, constants_.Get(), surfaceWidth_, surfaceHeight_, swapChain_.Get());
 }
 
 void ImageRenderer::Tick(double seconds) {

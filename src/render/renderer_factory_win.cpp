@@ -2,8 +2,10 @@
 
 #include <memory>
 
+#include "app/app_state_win.h"
 #include "render/image_renderer_win.h"
 #include "render/shader_renderer_win.h"
+#include "render/video_renderer_win.h"
 #include "render/web_renderer_win.h"
 
 namespace {
@@ -27,6 +29,11 @@ bool StartRenderer(Screen& screen, MediaKind kind, HWND window, int width, int h
     }
     case MediaKind::Shader:
       return Start(screen, std::make_unique<ShaderRenderer>(), window, width, height);
+    case MediaKind::Video: {
+      auto renderer = std::make_unique<VideoRenderer>(gSettings.frames, gSettings.fit);
+      renderer->screenKey = key;
+      return Start(screen, std::move(renderer), window, width, height);
+    }
     case MediaKind::Web: {
       // Installed before Init: the web view may arrive inside Init and finds
       // its renderer through the record that owns the window.
@@ -35,9 +42,6 @@ bool StartRenderer(Screen& screen, MediaKind kind, HWND window, int width, int h
       screen.renderer = std::move(renderer);
       return web->Init(window, screen.path);
     }
-    // Videos get their renderer with the media engine; until then they fail
-    // like any wallpaper that cannot load.
-    case MediaKind::Video:
     case MediaKind::None:
       return false;
   }

@@ -115,6 +115,41 @@ TEST(IdleRules, AwayAndScreensaverStart) {
   }
 }
 
+TEST(SaverRetry, AFailedStartWaitsForInputOrADifferentChoice) {
+  Settings s;
+  s.assignments = {{u"A", u"missing.mp4"}};
+  SaverRetryGate gate;
+  EXPECT_TRUE(SaverMayStart(gate, s, 100)) << "nothing failed yet";
+  NoteSaverStart(gate, false, s, 100);
+  EXPECT_FALSE(SaverMayStart(gate, s, 100)) << "same idle stretch, same wallpapers";
+
+  struct Case {
+    const char* name;
+    void (*change)(Settings&);
+    uint32_t input;
+    bool mayStart;
+  } cases[] = {
+      {"nothing changed", [](Settings&) {}, 100, false},
+      {"new input", [](Settings&) {}, 101, true},
+      {"another assignment", [](Settings& t) { t.assignments[u"A"] = u"other.mp4"; }, 100, true},
+      {"a screen added", [](Settings& t) { t.assignments[u"B"] = u"b.png"; }, 100, true},
+      {"span mode", [](Settings& t) { t.mode = u"span"; }, 100, true},
+      {"span path", [](Settings& t) { t.span = u"s.mp4"; }, 100, true},
+      {"gpuEffects on", [](Settings& t) { t.gpuEffects = true; }, 100, true},
+      {"fps is no reason", [](Settings& t) { t.fps = 60; }, 100, false},
+      {"a frame is no reason", [](Settings& t) { t.frames[u"A"] = {}; }, 100, false},
+  };
+  for (const Case& c : cases) {
+    Settings changed = s;
+    c.change(changed);
+    EXPECT_EQ(SaverMayStart(gate, changed, c.input), c.mayStart) << c.name;
+  }
+
+  // A start that showed something clears the block.
+  NoteSaverStart(gate, true, s, 100);
+  EXPECT_TRUE(SaverMayStart(gate, s, 100));
+}
+
 TEST(Badges, SizeCentreNumberAndFont) {
   ScreenList screens;
   for (Rect r : {Rect{0, 0, 1920, 1080}, Rect{1920, -360, 4480, 1080}}) {

@@ -227,6 +227,13 @@ TEST_F(RenderTest, AnimationsOverTheBudgetRecomposeEveryFrameFromTheOpenFile) {
   s = Capture();
   EXPECT_COLOUR(s, 60, 90, 0, 255, 0);
   EXPECT_COLOUR(s, 260, 90, 255, 0, 0);
+  // A zoom into the green half shows at once, redrawn from the canvas texture.
+  gSettings.frames[u""] = {0.25f, 0.5f, 2.0f};
+  r.Refresh();
+  s = Capture();
+  EXPECT_COLOUR(s, 260, 90, 0, 255, 0) << "pan and zoom of an uncached picture";
+  gSettings.frames.erase(u"");
+  r.Refresh();
   for (int i = 0; i < 12; ++i) r.Tick(0.02);
   EXPECT_EQ(r.current(), 0u);
   EXPECT_TRUE(r.decoderOpen()) << "frames are decoded again on every pass";

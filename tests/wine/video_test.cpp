@@ -1,0 +1,562 @@
+// Video wallpapers through Wine's media engine, drawing into plain test
+// windows and screensaver windows, checked by screenshots of the X display.
+// The videos are made at test time with ffmpeg from pictures we write.
+#include <gtest/gtest.h>
+#include <mfapi.h>
+#include <mferror.h>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <memory>
+
+#include "app/app_state_win.h"
+#include "app/frame_timer_win.h"
+#include "app/main_window_win.h"
+#include "base/files_win.h"
+#include "base/log_win.h"
+#include "base/text.h"
+#include "base/wide_win.h"
+#include "desktop/screens_win.h"
+#include "pause/pause_win.h"
+#include "render/gpu_reset_win.h"
+#include "render/graphics_win.h"
+#include "render/image_renderer_win.h"
+#include "render/video_renderer_win.h"
+#include "harness_win.h"
+#include "render_support.h"
+
+using namespace render_test;
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr int kW = 320, kH = 180;  // the test window, 16:9
+const RECT kArea{100, 100, 100 + kW, 100 + kH};
+constexpr char kFailLine[] = "video failed to play (codec not supported?)";
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) return 1;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Runs a shell command on the Linux side and waits for `output` (a Linux
+// path) to appear; the command writes elsewhere and renames, so a file that
+// exists is complete.
+bool RunUnix(const std::string& command, const std::string& output, DWORD timeoutMs) {
+  const std::u16string done = Utf8ToUtf16("Z:" + output);
+  std::u16string windowsDone = done;
+  for (char16_t& c : windowsDone)
+    if (c == u'/') c = u'\\';
+  std::string line = "/bin/sh -c \"" + command + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (GetFileAttributesW(W(windowsDone)) == INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount64() > deadline) return false;
+    Pump(50);
+  }
+  return true;
+}
+
+// 400 x 100: the top half in bands of red, green, blue, white; the bottom half
+// in the reverse order, so both axes of the picture can be told apart.
+std::string BandsPpm() {
+  const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+  std::string ppm = "P6 400 100 255\n";
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 400; ++x) {
+      const int band = y < 50 ? x / 100 : 3 - x / 100;
+      ppm.append(reinterpret_cast<const char*>(colours[band]), 3);
+    }
+  return ppm;
+}
+
+// The test videos, made once for the whole run.
+struct Videos {
+  std::u16string h264, vp9, withAudio, big;
+};
+
+const Videos& TestVideos() {
+  static const Videos videos = [] {
+    const std::string dir = ScratchDir().unixDir;
+    WriteWholeFile(ScratchDir().windowsDir + u"\\bands.ppm", BandsPpm());
+    const std::string ff = "ffmpeg -v error -y -nostdin ";
+    // Six seconds: Wine's engine plays once and stops (it ignores SetLoop).
+    const std::string input = "-loop 1 -framerate 30 -i " + dir + "/bands.ppm ";
+    const std::string output = " -t 6 -pix_fmt yuv420p ";
+    const struct {
+      std::string name, args;
+    } jobs[] = {
+        {"bands.mp4", input + output + "-c:v libx264 -preset ultrafast"},
+        {"bands.webm", input + output + "-c:v libvpx-vp9 -deadline realtime -cpu-used 8 -b:v 200k"},
+        {"sound.mp4", input + "-f lavfi -i sine=frequency=440:duration=6" + output +
+                          "-c:v libx264 -preset ultrafast -c:a aac -shortest"},
+    };
+    std::string command;
+    for (const auto& job : jobs)
+      command += ff + job.args + " " + dir + "/tmp-" + job.name + " && mv " + dir + "/tmp-" + job.name + " " +
+                 dir + "/" + job.name + " && ";
+    command += "touch " + dir + "/videos.done";
+    RunUnix(command, dir + "/videos.done", 120000);
+    const std::u16string w = ScratchDir().windowsDir + u"\\";
+    return Videos{w + u"bands.mp4", w + u"bands.webm", w + u"sound.mp4", {}};
+  }();
+  return videos;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
+
+class VideoTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    MFStartup(MF_VERSION, MFSTARTUP_LITE);
+    if (!gApp.imagingFactory)
+      CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&gApp.imagingFactory));
+    savedDataDir_ = gApp.dataDir;
+    gApp.dataDir = ScratchDir().windowsDir;
+    SetLogFolder(gApp.dataDir);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = TestWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"LumenhollowVideoTest";
+    RegisterClassW(&wc);
+    TestVideos();
+  }
+
+  static void TearDownTestSuite() {
+    gApp.dataDir = savedDataDir_;
+    SetLogFolder(gApp.dataDir);
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(EnsureDevice());
+    saved_ = gSettings;
+  }
+
+  void TearDown() override {
+    gScreens.clear();
+    gSavers.clear();
+    if (window_) DestroyWindow(window_);
+    window_ = nullptr;
+    gSettings = saved_;
+  }
+
+  // A fresh window per renderer: under Wine a swap chain for a window that has
+  // already seen its first messages never shows.
+  HWND Window() {
+    if (window_) DestroyWindow(window_);
+    window_ = CreateWindowExW(WS_EX_TOPMOST, L"LumenhollowVideoTest", L"", WS_POPUP | WS_VISIBLE, kArea.left,
+                              kArea.top, kW, kH, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    EXPECT_TRUE(window_);
+    return window_;
+  }
+
+  std::unique_ptr<VideoRenderer> Start(const std::u16string& path, const std::u16string& key = u"TEST") {
+    auto r = std::make_unique<VideoRenderer>(gSettings.frames, gSettings.fit);
+    r->screenKey = key;
+    EXPECT_TRUE(r->Init(Window(), kW, kH, path)) << Utf16ToUtf8(path);
+    return r;
+  }
+
+  // Ticks at about 30 frames a second until `done` holds.
+  template <typename Done>
+  static bool TickUntil(Renderer& r, Done done, DWORD ms = 15000) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (!done()) {
+      if (GetTickCount64() > end) return false;
+      r.Tick(0.033);
+      Pump(30);
+    }
+    return true;
+  }
+
+  Shot Capture() {
+    Pump(300);
+    Shot shot;
+    EXPECT_TRUE(shot.Take(kArea)) << "screenshot failed";
+    return shot;
+  }
+
+  static inline std::u16string savedDataDir_;
+  Settings saved_;
+  HWND window_ = nullptr;
+};
+
+#define EXPECT_COLOUR(shot, x, y, r, g, b) \
+  EXPECT_TRUE(Near((shot).At(x, y), r, g, b, 40)) << "at (" << (x) << ", " << (y) << "): " << Describe((shot).At(x, y))
+
+TEST_F(VideoTest, H264FillsCroppedAndFitsWithBlackBars) {
+  {
+    // Fill: a 4:1 video on 16:9 keeps its middle half.
+    auto r = Start(TestVideos().h264);
+    EXPECT_TRUE(r->NeedsFrames());
+    ASSERT_TRUE(TickUntil(*r, [&] { return r->ready && r->sized(); })) << ReadLog();
+    TickUntil(*r, [] { return false; }, 300);  // a frame drawn with the final rectangles
+    const Shot s = Capture();
+    EXPECT_COLOUR(s, 40, 40, 0, 255, 0);
+    EXPECT_COLOUR(s, 280, 40, 0, 0, 255);
+    EXPECT_COLOUR(s, 40, 140, 0, 0, 255);
+    EXPECT_COLOUR(s, 280, 140, 0, 255, 0);
+    EXPECT_NEAR(r->source().left, (1.0f - 0.4444444f) / 2.0f, 1e-4f);
+  }
+  {
+    // Fit: the whole video in a band 80 pixels high, opaque black around it.
+    gSettings.fit = true;
+    auto r = Start(TestVideos().h264);
+    ASSERT_TRUE(TickUntil(*r, [&] { return r->ready && r->sized(); })) << ReadLog();
+    TickUntil(*r, [] { return false; }, 300);
+    EXPECT_EQ(r->destination().top, 50);
+    EXPECT_EQ(r->destination().bottom, 130);
+    const Shot s = Capture();
+    const int top[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    for (int band = 0; band < 4; ++band) {
+      const int x = 40 + band * 80;
+      EXPECT_COLOUR(s, x, 68, top[band][0], top[band][1], top[band][2]);
+      EXPECT_COLOUR(s, x, 112, top[3 - band][0], top[3 - band][1], top[3 - band][2]);
+      EXPECT_COLOUR(s, x, 20, 0, 0, 0);
+      EXPECT_COLOUR(s, x, 160, 0, 0, 0);
+    }
+  }
+}
+
+TEST_F(VideoTest, PanAndZoomReachThePlayingVideoThroughRefresh) {
+  gSettings.frames[u"TEST"] = {0.1f, 0.5f, 4.0f};
+  auto r = Start(TestVideos().h264);
+  ASSERT_TRUE(TickUntil(*r, [&] { return r->ready && r->sized(); })) << ReadLog();
+  r->SetPaused(true);
+  Pump(200);
+  r->Refresh();
+  Shot s = Capture();
+  EXPECT_COLOUR(s, 160, 20, 255, 0, 0) << "zoomed into the red band";
+  gSettings.frames[u"TEST"] = {0.9f, 0.5f, 4.0f};
+  r->Refresh();
+  s = Capture();
+  EXPECT_COLOUR(s, 160, 20, 255, 255, 255) << "panned to the white band while paused";
+}
+
+TEST_F(VideoTest, Vp9WebmPlays) {
+  auto r = Start(TestVideos().vp9);
+  ASSERT_TRUE(TickUntil(*r, [&] { return r->ready && r->sized(); })) << ReadLog();
+  TickUntil(*r, [] { return false; }, 300);
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, 40, 40, 0, 255, 0);
+  EXPECT_COLOUR(s, 280, 140, 0, 255, 0);
+  EXPECT_FALSE(r->failed());
+}
+
+TEST_F(VideoTest, AudioTrackIsMutedDeselectedAndDoesNotStall) {
+  auto r = Start(TestVideos().withAudio);
+  ASSERT_TRUE(TickUntil(*r, [&] { return r->ready && r->sized(); })) << ReadLog();
+  EXPECT_TRUE(r->engine()->GetMuted());
+  ComPtr<IMFMediaEngineEx> ex;
+  ASSERT_TRUE(SUCCEEDED(r->engine()->QueryInterface(IID_PPV_ARGS(&ex))));
+  // Wine's engine lists no streams (so it cannot show the deselection);
+  // where they are listed, the audio one must be off.
+  DWORD streams = 0;
+  ex->GetNumberOfStreams(&streams);
+  RecordProperty("streams_listed", static_cast<int>(streams));
+  int audio = 0;
+  for (DWORD i = 0; i < streams; ++i) {
+    PROPVARIANT major;
+    PropVariantInit(&major);
+    ex->GetStreamAttribute(i, MF_MT_MAJOR_TYPE, &major);
+    if (major.vt == VT_CLSID && *major.puuid == MFMediaType_Audio) {
+      ++audio;
+      BOOL selected = TRUE;
+      ex->GetStreamSelection(i, &selected);
+      EXPECT_FALSE(selected) << "audio stream " << i;
+    }
+    PropVariantClear(&major);
+  }
+  EXPECT_EQ(audio, streams > 0 ? 1 : 0);
+  // Still playing a second later: the clock moves.
+  const double before = r->engine()->GetCurrentTime();
+  TickUntil(*r, [] { return false; }, 1000);
+  EXPECT_GT(r->engine()->GetCurrentTime(), before + 0.3);
+  EXPECT_FALSE(r->failed());
+}
+
+TEST_F(VideoTest, PausedBeforeTheFirstFrameShowsItThenHolds) {
+  auto r = Start(TestVideos().h264);
+  r->SetPaused(true);
+  ASSERT_TRUE(TickUntil(*r, [&] { return r->ready; })) << ReadLog();
+  EXPECT_TRUE(r->engine()->IsPaused());
+  // Wine's engine reports its first frame due before the picture is in it, so
+  // what the first transfer showed is black there; the frame held is seen by
+  // transferring it again.
+  Pump(500);
+  r->Refresh();
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, 40, 40, 0, 255, 0);
+  EXPECT_COLOUR(s, 280, 140, 0, 255, 0);
+  const double held = r->engine()->GetCurrentTime();
+  TickUntil(*r, [] { return false; }, 600);
+  EXPECT_NEAR(r->engine()->GetCurrentTime(), held, 0.05) << "playback stopped";
+  r->SetPaused(false);
+  TickUntil(*r, [] { return false; }, 600);
+  EXPECT_GT(r->engine()->GetCurrentTime(), held + 0.2) << "and resumes";
+}
+
+TEST_F(VideoTest, UndecodableFileLogsOnceAndStopsNeedingFrames) {
+  const std::u16string path = ScratchDir().windowsDir + u"\\broken.mp4";
+  std::string junk = "\x00\x00\x00\x18" "ftypmp42";
+  junk.resize(4096, '\x5a');
+  WriteWholeFile(path, junk);
+  const size_t before = Count(ReadLog(), kFailLine);
+  auto r = std::make_unique<VideoRenderer>(gSettings.frames, gSettings.fit);
+  if (!r->Init(Window(), kW, kH, path)) GTEST_SKIP() << "refused at once; the error event path is not reached";
+  ASSERT_TRUE(TickUntil(*r, [&] { return r->failed(); })) << ReadLog();
+  for (int i = 0; i < 50; ++i) r->Tick(0.033);
+  r->Refresh();
+  EXPECT_EQ(Count(ReadLog(), kFailLine), before + 1) << ReadLog();
+  EXPECT_FALSE(r->NeedsFrames());
+  EXPECT_FALSE(r->ready);
+}
+
+TEST_F(VideoTest, MissingFileOrNoDeviceManagerFailsInit) {
+  VideoRenderer missing(gSettings.frames, false);
+  const bool started = missing.Init(Window(), kW, kH, ScratchDir().windowsDir + u"\\absent.mp4");
+  if (started) {
+    // The engine may only find out later: then it reports an error once.
+    EXPECT_TRUE(TickUntil(missing, [&] { return missing.failed(); }));
+  }
+  EXPECT_FALSE(missing.ready);
+}
+
+class VideoResetTest : public VideoTest {
+ protected:
+  void SetUp() override {
+    VideoTest::SetUp();
+    gGpuResets = {};
+    gRenderingStopped = false;
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    saved_app_ = {gApp.mainWindow, gApp.qpcFrequency};
+    gApp.qpcFrequency = f.QuadPart;
+    gApp.mainWindow = CreateWindowExW(0, L"LumenhollowVideoTest", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+    gApp.instance = GetModuleHandleW(nullptr);
+    WNDCLASSW saver{};
+    saver.lpfnWndProc = SaverWindowProc;
+    saver.hInstance = gApp.instance;
+    saver.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    saver.lpszClassName = kSaverClass;
+    RegisterClassW(&saver);
+  }
+  void TearDown() override {
+    EndScreensaver();
+    DestroyWindow(gApp.mainWindow);
+    gApp.mainWindow = saved_app_.first;
+    gApp.qpcFrequency = saved_app_.second;
+    gGpuResets = {};
+    gRenderingStopped = false;
+    gFailNextPresent = false;
+    gDeviceLost = false;
+    VideoTest::TearDown();
+  }
+
+  // A monitor record over the test area.
+  static std::unique_ptr<Screen> Record(std::u16string key) {
+    auto screen = std::make_unique<Screen>();
+    screen->key = std::move(key);
+    screen->bounds = {kArea.left, kArea.top, kArea.right, kArea.bottom};
+    return screen;
+  }
+
+  // A record of the saver list drawing `path` over the test area.
+  void AddSaver(const std::u16string& path, const std::u16string& key) {
+    auto screen = Record(key);
+    screen->path = path;
+    ASSERT_TRUE(CreateSurface(*screen, true)) << ReadLog();
+    gSavers.push_back(std::move(screen));
+  }
+
+  static bool AllReady(const ScreenList& list) {
+    for (const auto& s : list)
+      if (!s->renderer || !s->renderer->ready) return false;
+    return !list.empty();
+  }
+
+  // Frame passes until `done`, as the frame loop runs them.
+  template <typename Done>
+  static bool RunFramesUntil(Done done, DWORD ms = 15000) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (!done()) {
+      if (GetTickCount64() > end) return false;
+      RunFrame();
+      Pump(30);
+    }
+    return true;
+  }
+
+  std::pair<HWND, int64_t> saved_app_;
+};
+
+TEST_F(VideoResetTest, ResetWithAVideoWallpaperLeavesNothingOnTheOldDeviceAndRecovers) {
+  auto screen = std::make_unique<Screen>();
+  screen->key = u"TEST";
+  screen->renderer = Start(TestVideos().h264);
+  gScreens.push_back(std::move(screen));
+  ASSERT_TRUE(RunFramesUntil([] { return AllReady(gScreens); })) << ReadLog();
+
+  ComPtr<ID3D11Device> old = gGraphics.device;
+  ComPtr<IMFMediaEngine> engine = static_cast<VideoRenderer*>(gScreens[0]->renderer.get())->engine();
+  gFailNextPresent = true;
+  ASSERT_TRUE(RunFramesUntil([] { return gScreens.empty(); })) << "the loss was noticed and handled";
+  EXPECT_EQ(engine->Play(), MF_E_SHUTDOWN) << "the engine was shut down, not left running on the old device";
+  engine.Reset();
+  EXPECT_FALSE(gGraphics.device);
+  EXPECT_TRUE(KillTimer(gApp.mainWindow, TIMER_REBUILD));
+
+  // The rebuild: a new device, the manager reset onto it, a new engine.
+  ASSERT_TRUE(EnsureDevice());
+  ASSERT_NE(gGraphics.device.Get(), old.Get());
+  old.Reset();
+  auto again = Start(TestVideos().h264);
+  ASSERT_TRUE(TickUntil(*again, [&] { return again->ready && again->sized(); })) << ReadLog();
+  TickUntil(*again, [] { return false; }, 300);
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, 40, 40, 0, 255, 0);
+}
+
+TEST_F(VideoResetTest, ResetDuringTheScreensaverEndsItBeforeTheDeviceGoes) {
+  // A picture and a video, as saver windows.
+  WriteWicPicture(ScratchDir().windowsDir + u"\\still.png", GUID_ContainerFormatPng, 2, 2,
+                  {{0xFFFF0000u, 0xFFFF0000u, 0xFFFF0000u, 0xFFFF0000u}});
+  AddSaver(ScratchDir().windowsDir + u"\\still.png", u"A");
+  AddSaver(TestVideos().h264, u"B");
+  SetTimer(gApp.mainWindow, TIMER_SAVER, 200, nullptr);
+  ASSERT_TRUE(RunFramesUntil([] { return AllReady(gSavers); })) << ReadLog();
+  EXPECT_TRUE(ScreensaverRunning());
+
+  ComPtr<IMFMediaEngine> engine = static_cast<VideoRenderer*>(gSavers[1]->renderer.get())->engine();
+  gFailNextPresent = true;
+  ASSERT_TRUE(RunFramesUntil([] { return !ScreensaverRunning(); }, 5000)) << "the saver ended with the reset";
+  EXPECT_EQ(engine->Play(), MF_E_SHUTDOWN) << "the saver's engine was shut down with it";
+  engine.Reset();
+  EXPECT_FALSE(gGraphics.device);
+  EXPECT_FALSE(KillTimer(gApp.mainWindow, TIMER_SAVER)) << "its input watch stopped";
+  for (int i = 0; i < 5; ++i) RunFrame();  // nothing left to draw on the released device
+
+  // No saver may start while the reset waits for its rebuild.
+  gSettings.assignments[u"A"] = ScratchDir().windowsDir + u"\\still.png";
+  gScreens.push_back(Record(u"A"));
+  StartScreensaver(true);
+  EXPECT_FALSE(ScreensaverRunning());
+
+  ASSERT_TRUE(EnsureDevice());
+  StartScreensaver(true);
+  EXPECT_TRUE(ScreensaverRunning()) << "after the rebuild the saver starts again";
+}
+
+TEST_F(VideoResetTest, SaverStartThatShowsNothingIsNotRetriedUntilSomethingChanges) {
+  // Pictures that are there but do not decode: each try logs its failure.
+  const std::u16string missing = ScratchDir().windowsDir + u"\\broken.png";
+  const std::u16string alsoMissing = ScratchDir().windowsDir + u"\\broken-too.png";
+  WriteWholeFile(missing, "not a picture");
+  WriteWholeFile(alsoMissing, "not a picture either");
+  gSettings.assignments = {{u"A", missing}};
+  gScreens.push_back(Record(u"A"));
+  const auto tries = [](const std::u16string& path) { return Count(ReadLog(), "could not load " + Utf16ToUtf8(path)); };
+  const size_t before = tries(missing);
+  for (int i = 0; i < 4; ++i) StartScreensaver(false);  // housekeeping, once a second while idle
+  EXPECT_FALSE(ScreensaverRunning());
+  EXPECT_EQ(tries(missing), before + 1) << "one try for the whole idle stretch";
+
+  gSettings.assignments[u"A"] = alsoMissing;
+  StartScreensaver(false);
+  StartScreensaver(false);
+  EXPECT_EQ(tries(alsoMissing), 1u) << "a new choice is tried, once";
+  // A preview is the user asking: it is always tried.
+  StartScreensaver(true);
+  EXPECT_EQ(tries(alsoMissing), 2u);
+}
+
+// Under Wine a program's start counts as input and would end the screensaver,
+// so the screenshot tool is started before the program and told by a file
+// when to look. Returns the pixel reader of the whole screen.
+class LateShot {
+ public:
+  LateShot() {
+    const std::string dir = ScratchDir().unixDir;
+    char command[1024];
+    snprintf(command, sizeof command,
+             "/bin/sh -c \"while [ ! -e %s/go ]; do sleep 0.2; done; import -window root -depth 8 ppm:%s/late.tmp "
+             "&& mv %s/late.tmp %s/late.ppm\"",
+             dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str());
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+  }
+  // Takes the picture now; false when it did not come.
+  bool Take() {
+    WriteWholeFile(ScratchDir().windowsDir + u"\\go", "");
+    const ULONGLONG deadline = GetTickCount64() + 30000;
+    while (!ReadWholeFile(ScratchDir().windowsDir + u"\\late.ppm", bytes_)) {
+      if (GetTickCount64() > deadline) return false;
+      Sleep(100);
+    }
+    return sscanf(bytes_.c_str(), "P6 %d %d 255%n", &width_, &height_, &offset_) == 2;
+  }
+  Rgb At(int x, int y) const {
+    const size_t i = static_cast<size_t>(offset_) + 1 + (size_t(y) * width_ + x) * 3;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_ || i + 2 >= bytes_.size()) return {-1, -1, -1};
+    return {uint8_t(bytes_[i]), uint8_t(bytes_[i + 1]), uint8_t(bytes_[i + 2])};
+  }
+
+ private:
+  std::string bytes_;
+  int width_ = 0, height_ = 0, offset_ = 0;
+};
+
+// The whole program: a video assigned in the settings file, shown full screen
+// by the screensaver once Wine counts a minute without input.
+TEST(VideoApp, DISABLED_AssignedVideoPlaysInTheScreensaverWindow) {
+  const std::u16string video = TestVideos().h264;
+  harness::RemoveDataDir();
+  CreateDirectoryW(harness::DataDir().c_str(), nullptr);
+  harness::WriteFileBytes(harness::DataDir() + L"\\lumenhollow.ini",
+                          "idle=2\r\nidleMin=1\r\nscreen:\\\\.\\DISPLAY1=" + Utf16ToUtf8(video) + "\r\n");
+  LateShot shot;
+  harness::App app(L"--tray");
+  ASSERT_TRUE(app.Started());
+  const auto log = [] { return harness::ReadFileBytes(harness::DataDir() + L"\\log.txt"); };
+  HWND saver = harness::WaitForWindow(kSaverClass, app.Pid(), 150000);
+  ASSERT_NE(saver, nullptr) << log();
+  RECT area{};
+  GetWindowRect(saver, &area);
+  EXPECT_EQ(area.right - area.left, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(area.bottom - area.top, GetSystemMetrics(SM_CYSCREEN));
+  Sleep(3000);  // a few frames in
+  ASSERT_TRUE(shot.Take());
+  EXPECT_TRUE(IsWindow(saver)) << "the saver was still up";
+  // A 4:1 video filling 16:9: green then blue on top, blue then green below.
+  const int w = area.right - area.left, h = area.bottom - area.top;
+  const struct {
+    int x, y, r, g, b;
+  } points[] = {{w / 8, h / 4, 0, 255, 0}, {w * 7 / 8, h / 4, 0, 0, 255}, {w / 8, h * 3 / 4, 0, 0, 255},
+                {w * 7 / 8, h * 3 / 4, 0, 255, 0}};
+  for (const auto& p : points)
+    EXPECT_TRUE(Near(shot.At(area.left + p.x, area.top + p.y), p.r, p.g, p.b, 40))
+        << "at (" << p.x << ", " << p.y << "): " << Describe(shot.At(area.left + p.x, area.top + p.y));
+  EXPECT_EQ(log().find("could not"), std::string::npos) << log();
+  EXPECT_EQ(log().find("video failed"), std::string::npos) << log();
+  PostMessageW(harness::FindProcessWindow(L"LumenhollowMain", app.Pid()), WM_COMMAND, 4, 0);
+  EXPECT_EQ(app.WaitExit(10000), 0u);
+  harness::RemoveDataDir();
+}
+
+}  // namespace
