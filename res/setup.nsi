@@ -1,7 +1,8 @@
 ; The per-user installer: no administrator rights, everything under the
 ; user's own folders and registry hive. scripts/dist.sh passes VERSION, SOURCE
 ; (the laid-out program folder) and OUTFILE.
-Unicode true
+; The program is x86-64 only, and so is its installer.
+Target amd64-unicode
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor zlib
