@@ -46,28 +46,34 @@ fi
   echo "run: first run of $app/lumenhollow.exe on the private display $DISPLAY for $seconds s"
   sleep "$seconds"
   import -window root -display "$DISPLAY" "$out/desktop.png" 2>/dev/null && echo "run: screenshot $out/desktop.png"
-  grep "^screen:" "$ini" | sed "s/^/run: assigned    /"
+  grep "^screen:" "$ini" | tr -d "\r" | sed "s/^/run: assigned    /"
   wine "$win/lhctl.exe" exit 15
   wait $pid && status=0 || status=$?
   echo "run: the first run ended with exit code $status"
 
   # The screensaver shows the wallpaper in the program'"'"'s own full-screen
-  # window: start again with the idle screensaver after one minute.
-  sed -i -e "s/^idle=.*/idle=2/" -e "s/^idleMin=.*/idleMin=1/" "$ini"
-  wine "$app/lumenhollow.exe" --tray &
-  pid=$!
-  wine "$win/lhctl.exe" wait 30 >/dev/null
-  echo "run: waiting for the screensaver (a minute of idle time)"
-  if rect=$(wine "$win/lhctl.exe" saver 90); then
-    sleep 2
-    import -window root -display "$DISPLAY" "$out/screensaver.png" 2>/dev/null &&
-      echo "run: screenshot $out/screensaver.png (screensaver window at ${rect//$'"'"'\r'"'"'/})"
+  # window: start again with the idle screensaver after one minute, unless
+  # the first run could not load the sample at all.
+  status2=0
+  if grep -q "could not load" "$data/log.txt" 2>/dev/null; then
+    echo "run: the sample could not be loaded here, so no screensaver to show"
   else
-    echo "run: no screensaver window came up; the log says why"
+    sed -i -e "s/^idle=.*/idle=2/" -e "s/^idleMin=.*/idleMin=1/" "$ini"
+    wine "$app/lumenhollow.exe" --tray &
+    pid=$!
+    wine "$win/lhctl.exe" wait 30 >/dev/null
+    echo "run: waiting for the screensaver (a minute of idle time)"
+    if rect=$(wine "$win/lhctl.exe" saver 90 | tr -d "\r") && [ -n "$rect" ]; then
+      sleep 2
+      import -window root -display "$DISPLAY" "$out/screensaver.png" 2>/dev/null &&
+        echo "run: screenshot $out/screensaver.png (screensaver window at $rect)"
+    else
+      echo "run: no screensaver window came up; the log says why"
+    fi
+    wine "$win/lhctl.exe" exit 15
+    wait $pid || status2=$?
+    echo "run: the second start ended with exit code $status2"
   fi
-  wine "$win/lhctl.exe" exit 15
-  wait $pid && status2=0 || status2=$?
-  echo "run: the second start ended with exit code $status2"
   kill $shell 2>/dev/null || true
   wait $shell 2>/dev/null || true
   echo "run: settings  $ini"
