@@ -64,9 +64,13 @@ fi
     wine "$win/lhctl.exe" wait 30 >/dev/null
     echo "run: waiting for the screensaver (a minute of idle time)"
     if rect=$(wine "$win/lhctl.exe" saver 90 | tr -d "\r") && [ -n "$rect" ]; then
-      sleep 2
-      import -window root -display "$DISPLAY" "$out/screensaver.png" 2>/dev/null &&
-        echo "run: screenshot $out/screensaver.png (screensaver window at $rect)"
+      # The window is black until the video'"'"'s first frame arrives.
+      for _ in $(seq 20); do
+        sleep 1
+        import -window root -display "$DISPLAY" "$out/screensaver.png" 2>/dev/null || continue
+        [ "$(convert "$out/screensaver.png" -resize 1x1\! -format "%[fx:int(255*maxima)]" info:)" -gt 8 ] && break
+      done
+      echo "run: screenshot $out/screensaver.png (screensaver window at $rect)"
     else
       echo "run: no screensaver window came up; the log says why"
     fi
