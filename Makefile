@@ -6,7 +6,7 @@ NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
 export LH_BUILD := $(abspath $(BUILD))
 
-.PHONY: all setup native win seam unit wine ui test run bench dist fuzz clean
+.PHONY: all setup native win seam unit wine ui test run bench dist samples fuzz clean
 
 all: native win
 
@@ -38,7 +38,11 @@ ui: setup
 test: setup
 	@scripts/run-tests.sh
 
-run: win
+# The sample wallpapers, baked once per build folder.
+samples: setup
+	@scripts/samples.sh
+
+run: win samples
 	@scripts/run.sh $(WIN)
 
 bench: native win
