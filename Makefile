@@ -41,10 +41,13 @@ test: setup
 run: win
 	@scripts/run.sh $(WIN)
 
-bench: native
+# Figures beside their targets: Google Benchmark natively, the whole bake
+# against ffmpeg, and the real program under Wine.
+bench: native win
 	@cmake --build $(NATIVE) --target benchmarks
 	@$(NATIVE)/benchmarks
 	@bench/bake_compare.sh $(NATIVE)
+	@bench/wine_figures.sh $(WIN)
 
 # The library bridge fuzzer for longer than the bounded run in `make test`.
 fuzz: setup
