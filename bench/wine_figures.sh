@@ -29,7 +29,9 @@ picture=$(winepath -w "$work/picture.png")
 gif=$(winepath -w "$work/loop.gif")
 
 settings() {  # settings WALLPAPER GPU_EFFECTS: the one wallpaper spans the screen
-  printf "gpuEffects=%s\r\nmode=span\r\nspan=%s\r\nidle=0\r\n" "$2" "$1" > "$data/lumenhollow.ini"
+  # No pause rule of the simulated desktop may stand in for "Pause all".
+  printf "gpuEffects=%s\r\nmode=span\r\nspan=%s\r\nidle=0\r\npauseFullscreen=0\r\npauseCovered=0\r\npauseBattery=0\r\n" \
+    "$2" "$1" > "$data/lumenhollow.ini"
 }
 start_app() {  # leaves $app (the Unix pid of the Windows process)
   : > "$log"
@@ -38,16 +40,17 @@ start_app() {  # leaves $app (the Unix pid of the Windows process)
   wine "$win/lhctl.exe" wait 20 >/dev/null
 }
 stop_app() { wine "$win/lhctl.exe" exit 10 >/dev/null; wait $app 2>/dev/null; }
-first_present_ms() {
-  for _ in $(seq 200); do
-    line=$(grep -a -o "first present [0-9]* ms" "$log" 2>/dev/null | head -n1)
-    [ -n "$line" ] && { echo "$line" | tr -dc 0-9; return; }
+first_present() {  # "WALL CPU" in ms
+  for _ in $(seq 600); do
+    line=$(grep -a -o "first present [0-9]* ms after process start, [0-9]* ms CPU" "$log" 2>/dev/null | head -n1)
+    [ -n "$line" ] && { echo "$line" | awk "{ print \$3, \$8 }"; return; }
     sleep 0.05
   done
-  echo none
+  echo "none none"
 }
 cpu_ticks() { awk "{ print \$14 + \$15 }" "/proc/$app/stat"; }
-wakeups() { cat /proc/$app/task/*/status 2>/dev/null | awk "/ctxt_switches/ { n += \$2 } END { print n }"; }
+# Voluntary switches are the threads going to sleep, so one per wake-up.
+wakeups() { cat /proc/$app/task/*/status 2>/dev/null | awk "/^voluntary_ctxt_switches/ { n += \$2 } END { print n }"; }
 ticks() { grep -a -c "frame tick" "$log" 2>/dev/null || true; }
 private_kib() { awk "/^Private_(Clean|Dirty)/ { n += \$2 } END { print n }" "/proc/$app/smaps_rollup"; }
 spread() {  # min median max of the numbers given
@@ -61,7 +64,7 @@ quiet_window() {
   sleep "$seconds"
   c1=$(cpu_ticks); w1=$(wakeups); f1=$(ticks)
   awk -v c=$((c1 - c0)) -v hz=$hz -v s=$seconds -v w=$((w1 - w0)) -v f=$((f1 - f0)) \
-    "BEGIN { printf \"%5.1f %% CPU   %5.1f wake-ups/s (all threads)   %d frame ticks\", 100 * c / hz / s, w / s, f }"
+    "BEGIN { printf \"%5.1f %% CPU   %5.1f wake-ups/s   %d frame ticks\", 100 * c / hz / s, w / s, f }"
 }
 
 wine "$win/shellsim.exe" &
@@ -70,14 +73,16 @@ sleep 1
 echo "figures under Wine 8 + Xvfb 1920x1080 (llvmpipe), $(nproc) cores, lumenhollow.exe --tray"
 
 settings "$picture" 0
-times=()
+walls=() cpus=()
 for run in 1 2 3 4 5; do
   start_app
-  times+=("$(first_present_ms)")
+  read -r wall cpu < <(first_present)
+  walls+=("$wall") cpus+=("$cpu")
   [ $run -lt 5 ] && stop_app
 done
 echo "  start to first Present, 1080p picture, warm prefix (min / median / max of 5)"
-echo "                                   $(spread "${times[@]}") ms        target <= 300 ms"
+echo "                                   $(spread "${walls[@]}") ms wall   target <= 300 ms"
+echo "                                   $(spread "${cpus[@]}") ms CPU of the process (all threads)"
 sleep 2
 echo "  private memory, one 1080p picture, library never opened"
 echo "                                   $(( $(private_kib) / 1024 )) MiB (Private_Clean + Private_Dirty)   target <= 40 MB"
@@ -86,7 +91,7 @@ stop_app
 
 settings "$gif" 1
 start_app
-first_present_ms >/dev/null
+first_present >/dev/null
 sleep 1
 echo "  animated GIF playing, ${seconds} s    $(quiet_window)   (reference)"
 wine "$win/lhctl.exe" pause

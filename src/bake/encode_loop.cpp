@@ -54,16 +54,11 @@ I4 ToBytes4(F4 v, float lo, float hi) {
 
 namespace {
 
-// Twelve floats R, G, B, R, ... as four pixels' channels: the same values the
-// lanes would gather one by one, moved by shuffles.
+// Twelve floats R, G, B, R, ... as four pixels' channels.
 void Deinterleave4(const float* p, F4& r, F4& g, F4& b) {
-  F4 v0, v1, v2;
-  std::memcpy(&v0, p, sizeof v0);
-  std::memcpy(&v1, p + 4, sizeof v1);
-  std::memcpy(&v2, p + 8, sizeof v2);
-  r = __builtin_shuffle(__builtin_shuffle(v0, v1, I4{0, 3, 6, 0}), v2, I4{0, 1, 2, 5});
-  g = __builtin_shuffle(__builtin_shuffle(v0, v1, I4{1, 4, 7, 0}), v2, I4{0, 1, 2, 6});
-  b = __builtin_shuffle(__builtin_shuffle(v0, v1, I4{2, 5, 0, 0}), v2, I4{0, 1, 4, 7});
+  r = F4{p[0], p[3], p[6], p[9]};
+  g = F4{p[1], p[4], p[7], p[10]};
+  b = F4{p[2], p[5], p[8], p[11]};
 }
 
 void StoreBytes4(uint8_t* out, I4 v) {
@@ -88,19 +83,16 @@ void ConvertLumaRow(const float* row, int32_t width, uint8_t* luma) {
 
 void ConvertChromaRow(const float* top, const float* bottom, int32_t width, uint8_t* uv) {
   int32_t x = 0;
-  // Four 2x2 blocks at a time: even pixels in one set of lanes, odd in another.
+  // Four 2x2 blocks at a time.
   for (; x + 8 <= width; x += 8) {
-    F4 t0[3], t1[3], u0[3], u1[3];
-    Deinterleave4(top + x * 3, t0[0], t0[1], t0[2]);
-    Deinterleave4(top + x * 3 + 12, t1[0], t1[1], t1[2]);
-    Deinterleave4(bottom + x * 3, u0[0], u0[1], u0[2]);
-    Deinterleave4(bottom + x * 3 + 12, u1[0], u1[1], u1[2]);
     F4 sum[3];
     for (int c = 0; c < 3; ++c) {
-      const F4 a = Scaled4(__builtin_shuffle(t0[c], t1[c], I4{0, 2, 4, 6}));
-      const F4 b = Scaled4(__builtin_shuffle(t0[c], t1[c], I4{1, 3, 5, 7}));
-      const F4 d = Scaled4(__builtin_shuffle(u0[c], u1[c], I4{0, 2, 4, 6}));
-      const F4 e = Scaled4(__builtin_shuffle(u0[c], u1[c], I4{1, 3, 5, 7}));
+      const float* t = top + x * 3 + c;
+      const float* u = bottom + x * 3 + c;
+      const F4 a = Scaled4(F4{t[0], t[6], t[12], t[18]});
+      const F4 b = Scaled4(F4{t[3], t[9], t[15], t[21]});
+      const F4 d = Scaled4(F4{u[0], u[6], u[12], u[18]});
+      const F4 e = Scaled4(F4{u[3], u[9], u[15], u[21]});
       sum[c] = (a + b + d + e) * 0.25f;
     }
     const F4 r = sum[0], g = sum[1], b = sum[2];

@@ -5,7 +5,7 @@
 
 // Reads LH_TRACE; call once at start-up, after SetLogFolder.
 void TraceStart();
-// "trace: first present N ms after process start", once.
+// "trace: first present N ms after process start, M ms CPU", once.
 void TraceFirstPresent();
 // "trace: frame tick" on every tick of the frame timer.
 void TraceFrameTick();
