@@ -4,6 +4,7 @@
 
 #include "../support/recording_host.h"
 #include "../support/temp_folder.h"
+#include "base/paths.h"
 #include "library/library_bridge.h"
 
 namespace {
@@ -31,7 +32,7 @@ class CountingProbe final : public FileProbe {
 };
 
 class LibraryFactsTest : public testing::Test {
- protected:
+ public:
   LibraryFactsTest() {
     host.exeDir = dir.Path();
     for (const char* file : {"wallpapers/a.mp4", "wallpapers/b.mp4", "wallpapers/c.png", "wallpapers/d.gif",
