@@ -52,7 +52,7 @@ cpu_ticks() { awk "{ print \$14 + \$15 }" "/proc/$app/stat"; }
 # Voluntary switches are the threads going to sleep, so one per wake-up.
 wakeups() { cat /proc/$app/task/*/status 2>/dev/null | awk "/^voluntary_ctxt_switches/ { n += \$2 } END { print n }"; }
 ticks() { grep -a -c "frame tick" "$log" 2>/dev/null || true; }
-private_kib() { awk "/^Private_(Clean|Dirty)/ { n += \$2 } END { print n }" "/proc/$app/smaps_rollup"; }
+private_kib() { awk "/^Private_(Clean|Dirty)/ { n += \$2 } END { print n }" "/proc/${1:-$app}/smaps_rollup"; }
 spread() {  # min median max of the numbers given
   printf "%s\n" "$@" | sort -n | awk "{ v[NR] = \$1 } END { printf \"%s / %s / %s\", v[1], v[int((NR + 1) / 2)], v[NR] }"
 }
@@ -86,6 +86,7 @@ echo "                                   $(spread "${cpus[@]}") ms CPU of the pr
 sleep 2
 echo "  private memory, one 1080p picture, library never opened"
 echo "                                   $(( $(private_kib) / 1024 )) MiB (Private_Clean + Private_Dirty)   target <= 40 MB"
+echo "                                   $(( $(private_kib $shell) / 1024 )) MiB for shellsim.exe, a bare Win32 window program: Wine itself"
 echo "  still picture, ${seconds} s           $(quiet_window)   target 0.0 %, 0 ticks"
 stop_app
 
