@@ -45,10 +45,13 @@ samples: setup
 run: win samples
 	@scripts/run.sh $(WIN)
 
+# Figures beside their targets: Google Benchmark natively, the whole bake
+# against ffmpeg, and the real program under Wine.
 bench: native win
 	@cmake --build $(NATIVE) --target benchmarks
 	@$(NATIVE)/benchmarks
 	@bench/bake_compare.sh $(NATIVE)
+	@bench/wine_figures.sh $(WIN)
 	@bench/video_cpu.sh $(WIN)
 
 # The library bridge fuzzer for longer than the bounded run in `make test`.

@@ -1,10 +1,12 @@
-// RenderFrame of every preset on a 1920x1080 picture, one thread.
+// RenderFrame of every preset on a 1920x1080 picture, one thread, and the
+// NV12 conversion of one such frame.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "bake/bake_effect.h"
+#include "bake/encode_loop.h"
 
 namespace {
 
@@ -31,6 +33,18 @@ void BM_RenderFrame(benchmark::State& state) {
   state.SetLabel(std::string(kPresetNames[preset].begin(), kPresetNames[preset].end()));
 }
 
+void BM_ConvertToNv12(benchmark::State& state) {
+  BakeEffect effect;
+  effect.Init(BenchPicture(1920, 1080), 1920, 1080, 3);
+  effect.RenderFrame(0.25f);
+  std::vector<uint8_t> nv12(1920 * 1080 * 3 / 2);
+  for (auto _ : state) {
+    ConvertToNv12(effect.frame.data(), 1920, 1080, nv12.data());
+    benchmark::DoNotOptimize(nv12.data());
+  }
+}
+
 }  // namespace
 
+BENCHMARK(BM_ConvertToNv12)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_RenderFrame)->DenseRange(0, kPresetCount - 1)->Unit(benchmark::kMillisecond)->MinTime(1.0);

@@ -15,6 +15,7 @@
 #include "app/settings_store_win.h"
 #include "app/tray_win.h"
 #include "base/log_win.h"
+#include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "bake/bake_child_win.h"
 #include "desktop/screens_win.h"
@@ -53,6 +54,7 @@ void ComputeFolders() {
   SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming);
   gApp.dataDir = U16(roaming) + u"\\Lumenhollow";
   SetLogFolder(gApp.dataDir);
+  TraceStart();
   CoTaskMemFree(roaming);
   CreateDirectoryW(W(gApp.dataDir), nullptr);
 }

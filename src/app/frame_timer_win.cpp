@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/app_state_win.h"
+#include "base/trace_win.h"
 #include "desktop/screens_win.h"
 #include "render/gpu_reset_win.h"
 #include "render/graphics_win.h"
@@ -41,6 +42,7 @@ void UpdateFrameTimer() {
 }
 
 void RunFrame() {
+  TraceFrameTick();
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
   const double dt = FrameDeltaSeconds(now.QuadPart, gApp.lastFrameCounter, gApp.qpcFrequency);

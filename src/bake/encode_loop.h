@@ -44,8 +44,10 @@ uint32_t BitrateFor(int32_t width, int32_t height, int32_t fps);
 // plane, then interleaved U, V at half resolution, no padding.
 void ConvertToNv12(const float* rgb, int32_t width, int32_t height, uint8_t* out);
 
-// True only when the file was finalised. Progress (0..98, every sixth frame)
-// runs on this thread; a set cancel flag stops before the next frame.
+// True only when the file was finalised. A second thread renders the frame
+// after the one being encoded; the sink, progress (0..98, every sixth frame)
+// and the cancel flag stay on this thread, and a set cancel flag stops before
+// the next frame reaches the sink.
 bool EncodeLoopVideo(BakeEffect& effect, EncodeSink& sink, const std::u16string& outputPath, int32_t fps,
                      int32_t frameCount, const std::atomic<uint8_t>& cancelFlag,
                      std::function<void(int32_t)> progress);

@@ -47,7 +47,8 @@ class AvEncodeSink : public EncodeSink {
     codec_->framerate = AVRational{output.fps, 1};
     codec_->sample_aspect_ratio = AVRational{1, 1};
     codec_->bit_rate = output.bitrate;
-    codec_->pix_fmt = AV_PIX_FMT_YUV420P;
+    // x264 keeps its pictures as NV12 inside, so NV12 goes in as it is.
+    codec_->pix_fmt = AV_PIX_FMT_NV12;
     codec_->color_range = AVCOL_RANGE_MPEG;
     codec_->colorspace = AVCOL_SPC_BT709;
     codec_->color_primaries = AVCOL_PRI_BT709;
@@ -63,7 +64,7 @@ class AvEncodeSink : public EncodeSink {
     return 0;
   }
 
-  // Step 3: our frames arrive as NV12 and reach the encoder as planar 4:2:0.
+  // Step 3: our frames arrive as NV12.
   int32_t SetInputFormat(const VideoFormat& input) override {
     if (input.width != codec_->width || input.height != codec_->height) return AVERROR(EINVAL);
     int result = avcodec_open2(codec_, codec_->codec, nullptr);
@@ -73,7 +74,7 @@ class AvEncodeSink : public EncodeSink {
     frame_ = av_frame_alloc();
     packet_ = av_packet_alloc();
     if (!frame_ || !packet_) return AVERROR(ENOMEM);
-    frame_->format = AV_PIX_FMT_YUV420P;
+    frame_->format = AV_PIX_FMT_NV12;
     frame_->width = codec_->width;
     frame_->height = codec_->height;
     return av_frame_get_buffer(frame_, 0);
@@ -92,15 +93,7 @@ class AvEncodeSink : public EncodeSink {
     const int w = codec_->width, h = codec_->height;
     for (int y = 0; y < h; ++y) std::memcpy(frame_->data[0] + y * frame_->linesize[0], &nv12_[y * w], w);
     const uint8_t* chroma = nv12_.data() + static_cast<size_t>(w) * h;
-    for (int y = 0; y < h / 2; ++y) {
-      const uint8_t* uv = chroma + static_cast<size_t>(y) * w;
-      uint8_t* u = frame_->data[1] + y * frame_->linesize[1];
-      uint8_t* v = frame_->data[2] + y * frame_->linesize[2];
-      for (int x = 0; x < w / 2; ++x) {
-        u[x] = uv[2 * x];
-        v[x] = uv[2 * x + 1];
-      }
-    }
+    for (int y = 0; y < h / 2; ++y) std::memcpy(frame_->data[1] + y * frame_->linesize[1], &chroma[y * w], w);
     // Sample times come in 100 ns units; the stream counts frames.
     frame_->pts = (sampleTime * fps_ + 5000000) / 10000000;
     result = avcodec_send_frame(codec_, frame_);

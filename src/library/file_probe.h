@@ -1,9 +1,11 @@
 #pragma once
 // The file-system questions the library asks. The Windows shell answers them
 // with GetFileAttributesW, FindFirstFileW and UrlCreateFromPathW; native tests
-// answer them from real folders (file_probe_posix.h).
+// answer them from real folders (file_probe_posix.h). The watch calls let the
+// library keep what it learnt until a folder's entries change.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Raw attribute words, as GetFileAttributesW returns them. A failed query has
@@ -22,4 +24,16 @@ class FileProbe {
   virtual void ListFolder(const std::u16string& folder, std::vector<std::u16string>& names) const = 0;
   // The file URL of a local path, empty when it cannot be made.
   virtual std::u16string FileUrl(const std::u16string& path) const = 0;
+  // The form under which the file system tells entry names apart: Windows
+  // ignores case, so names are compared in upper case there.
+  virtual std::u16string NameKey(std::u16string_view name) const { return std::u16string(name); }
+
+  // Starts reporting entries added, removed or renamed directly in `folder`,
+  // afresh when it was watched already; false when it cannot be watched
+  // (missing, or no notifications here).
+  virtual bool WatchFolder(const std::u16string&) const { return false; }
+  virtual void UnwatchAll() const {}
+  // Appends the watched folders whose entries changed since the last call,
+  // spelt as they were given to WatchFolder.
+  virtual void TakeChangedFolders(std::vector<std::u16string>&) const {}
 };

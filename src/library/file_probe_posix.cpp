@@ -1,10 +1,15 @@
 #include "library/file_probe_posix.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 
 #ifndef _WIN32
 #include <dirent.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
 
 namespace {
 
@@ -30,11 +35,51 @@ void PosixFileProbe::ListFolder(const std::u16string& folder, std::vector<std::u
   ::closedir(dir);
 }
 
+bool PosixFileProbe::WatchFolder(const std::u16string& folder) const {
+  if (notify_ < 0) notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (notify_ < 0 || folder.empty()) return false;
+  const int watch = ::inotify_add_watch(notify_, SystemPath(folder).c_str(),
+                                        IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
+                                            IN_MOVE_SELF | IN_ONLYDIR);
+  if (watch < 0) return false;
+  std::vector<std::u16string>& names = watched_[watch];  // the same folder gives the same watch
+  if (std::find(names.begin(), names.end(), folder) == names.end()) names.push_back(folder);
+  return true;
+}
+
+void PosixFileProbe::UnwatchAll() const {
+  if (notify_ >= 0) ::close(notify_);  // closing drops every watch with it
+  notify_ = -1;
+  watched_.clear();
+}
+
+void PosixFileProbe::TakeChangedFolders(std::vector<std::u16string>& folders) const {
+  if (notify_ < 0) return;
+  alignas(inotify_event) char buffer[4096];
+  for (;;) {
+    const ssize_t length = ::read(notify_, buffer, sizeof buffer);
+    if (length <= 0) return;  // EAGAIN: nothing more queued
+    for (ssize_t at = 0; at < length;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      if (event->mask & IN_Q_OVERFLOW) {
+        for (const auto& [watch, names] : watched_) folders.insert(folders.end(), names.begin(), names.end());
+        continue;
+      }
+      const auto found = watched_.find(event->wd);
+      if (found != watched_.end()) folders.insert(folders.end(), found->second.begin(), found->second.end());
+    }
+  }
+}
+
 #else
 
 // Never used on Windows, where the shell's probe answers.
 uint32_t PosixFileProbe::Attributes(const std::u16string&) const { return kInvalidFileAttributes; }
 void PosixFileProbe::ListFolder(const std::u16string&, std::vector<std::u16string>&) const {}
+bool PosixFileProbe::WatchFolder(const std::u16string&) const { return false; }
+void PosixFileProbe::UnwatchAll() const {}
+void PosixFileProbe::TakeChangedFolders(std::vector<std::u16string>&) const {}
 
 #endif
 

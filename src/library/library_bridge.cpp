@@ -4,9 +4,13 @@
 
 void LibraryBridge::ScanLibrary() {
   items_ = ::ScanLibrary(probe_, host_.ExeDir(), host_.CurrentSettings().userList);
+  facts_.Gather(probe_, host_.ExeDir(), items_);
 }
 
-void LibraryBridge::ReleaseLibraryList() { std::vector<LibraryItem>().swap(items_); }
+void LibraryBridge::ReleaseLibraryList() {
+  std::vector<LibraryItem>().swap(items_);
+  facts_.Clear(probe_);
+}
 
 void LibraryBridge::Post(const std::u16string& json) {
   if (host_.LibraryViewExists()) host_.PostToPage(json);
@@ -17,12 +21,11 @@ StateSnapshot LibraryBridge::TakeSnapshot() {
   StateSnapshot snap;
   snap.settings = &settings;
   snap.screens = &host_.Screens();
+  facts_.Renew(probe_, items_);
   snap.items.reserve(items_.size());
-  for (const LibraryItem& item : items_) {
-    snap.items.push_back({&item, IsUsableWallpaper(probe_, item.path, settings.gpuEffects),
-                          ThumbnailUrlFor(probe_, host_.ExeDir(), item),
-                          item.kind == MediaKind::Video ? probe_.FileUrl(item.path) : std::u16string()});
-  }
+  for (size_t i = 0; i < items_.size(); ++i)
+    snap.items.push_back(
+        {&items_[i], facts_.Usable(i, settings.gpuEffects), facts_.Thumbnail(i), facts_.VideoUrl(i)});
   snap.startWithWindows = host_.StartsWithWindows();
   const UsageFigures usage = host_.Usage();
   snap.cpuPercent = usage.cpuPercent;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library/file_probe.h"
+#include "library/library_facts.h"
 #include "library/library_host.h"
 #include "library/media.h"
 #include "library/state_message.h"
@@ -27,7 +28,8 @@ class LibraryBridge {
 
   // Posts "state" while the library view exists (scanning first when the list is empty).
   void SendState();
-  // The snapshot "state" is built from, file questions answered now.
+  // The snapshot "state" is built from, with what is known of the files as of
+  // now; its texts stay valid until the list or its facts change.
   StateSnapshot TakeSnapshot();
   // Adds the usable paths to the user list, saves, rescans, sends "state", then "added".
   void AddUserWallpapers(const std::vector<std::u16string>& paths);
@@ -72,6 +74,7 @@ class LibraryBridge {
   LibraryHost& host_;
   const FileProbe& probe_;
   std::vector<LibraryItem> items_;
+  LibraryFacts facts_;
 };
 
 // The page's separator-delimited text as fields (U+001F); empty fields count.

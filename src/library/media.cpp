@@ -26,7 +26,7 @@ std::u16string Lowered(std::u16string_view text) {
   return out;
 }
 
-std::u16string LoweredExtension(const std::u16string& path) { return Lowered(FindExtension(path)); }
+std::u16string LoweredExtension(std::u16string_view path) { return Lowered(FindExtension(path)); }
 
 std::u16string WallpapersFolder(const std::u16string& exeDir) { return exeDir + u"\\wallpapers"; }
 
@@ -44,7 +44,10 @@ MediaKind ClassifyMedia(const FileProbe& probe, const std::u16string& path) {
 }
 
 bool IsUsableWallpaper(const FileProbe& probe, const std::u16string& path, bool gpuEffects) {
-  const MediaKind kind = ClassifyMedia(probe, path);
+  return IsUsableKind(ClassifyMedia(probe, path), path, gpuEffects);
+}
+
+bool IsUsableKind(MediaKind kind, std::u16string_view path, bool gpuEffects) {
   if (kind == MediaKind::Shader) return gpuEffects;
   if (kind == MediaKind::Image && LoweredExtension(path) == u".gif") return gpuEffects;
   return kind != MediaKind::None;
@@ -97,10 +100,13 @@ std::vector<LibraryItem> ScanLibrary(const FileProbe& probe, const std::u16strin
   return items;
 }
 
+std::u16string ThumbsFolder(const std::u16string& exeDir) { return WallpapersFolder(exeDir) + u"\\thumbs"; }
+
+std::u16string ThumbnailName(const LibraryItem& item) { return std::u16string(FindFileName(item.path)) + u".jpg"; }
+
 std::u16string ThumbnailUrlFor(const FileProbe& probe, const std::u16string& exeDir, const LibraryItem& item) {
   if (item.builtIn) {
-    const std::u16string thumb =
-        WallpapersFolder(exeDir) + u"\\thumbs\\" + std::u16string(FindFileName(item.path)) + u".jpg";
+    const std::u16string thumb = ThumbsFolder(exeDir) + u"\\" + ThumbnailName(item);
     if (probe.Attributes(thumb) != kInvalidFileAttributes) return probe.FileUrl(thumb);
   }
   return item.kind == MediaKind::Image ? probe.FileUrl(item.path) : std::u16string();

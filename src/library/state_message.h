@@ -16,12 +16,13 @@
 std::u16string JsonQuote(std::u16string_view text);
 void AppendJsonQuoted(std::u16string& out, std::u16string_view text);
 
-// One library item with its file questions already answered.
+// One library item with its file questions already answered; the texts
+// belong to whoever made the snapshot.
 struct StateItem {
   const LibraryItem* item = nullptr;
   bool ok = false;
-  std::u16string thumb;
-  std::u16string url;  // empty unless the item is a video
+  std::u16string_view thumb;
+  std::u16string_view url;  // empty unless the item is a video
 };
 
 // Everything the "state" message shows, gathered at one moment.

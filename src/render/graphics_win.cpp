@@ -166,6 +166,19 @@ void Blit(ID3D11RenderTargetView* target, ID3D11ShaderResourceView* view, ID3D11
   PresentFrame(swapChain);
 }
 
+void UnbindRenderer() {
+  ID3D11DeviceContext* c = gGraphics.context.Get();
+  if (!c) return;
+  c->OMSetRenderTargets(0, nullptr, nullptr);
+  ID3D11Buffer* noBuffer = nullptr;
+  c->PSSetConstantBuffers(0, 1, &noBuffer);
+  ID3D11ShaderResourceView* noView = nullptr;
+  c->PSSetShaderResources(0, 1, &noView);
+  c->PSSetShader(nullptr, nullptr, 0);
+  // Released objects are destroyed only once the context lets go of them.
+  c->Flush();
+}
+
 void NoteDeviceLoss(HRESULT presentResult) {
   if (presentResult == DXGI_ERROR_DEVICE_REMOVED || presentResult == DXGI_ERROR_DEVICE_RESET) gDeviceLost = true;
 }

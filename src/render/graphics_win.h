@@ -44,6 +44,9 @@ Microsoft::WRL::ComPtr<IDXGISwapChain1> CreateSurfaceSwapChain(HWND window, UINT
 // target and presents.
 void Blit(ID3D11RenderTargetView* target, ID3D11ShaderResourceView* view, ID3D11Buffer* constants, UINT width,
           UINT height, IDXGISwapChain1* swapChain);
+// Unbinds what a renderer leaves on the context (target, constants, pixel
+// shader, texture), so that its objects die with it; called by destructors.
+void UnbindRenderer();
 // The view a renderer draws into: buffer 0 of its swap chain.
 Microsoft::WRL::ComPtr<ID3D11RenderTargetView> CreateBackBufferView(IDXGISwapChain1* swapChain);
 // The 32-byte constant buffer a renderer fills with UpdateSubresource.

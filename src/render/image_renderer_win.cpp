@@ -44,6 +44,8 @@ uint32_t ReadMetadata(IWICMetadataQueryReader* reader, const wchar_t* name, uint
 
 }  // namespace
 
+ImageRenderer::~ImageRenderer() { UnbindRenderer(); }
+
 bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std::u16string& path) {
   surfaceWidth_ = width;
   surfaceHeight_ = height;
@@ -80,6 +82,8 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
     delays_.assign(frameCount_, 0.1);
     frameCache_.clear();
     if (cacheFrames_) frameCache_.resize(frameCount_);
+    // Every decoded frame lands here first; a frame never covers more than the canvas.
+    framePixels_.assign(size_t{canvasWidth_} * canvasHeight_, 0);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -160,16 +164,12 @@ bool ImageRenderer::ComposeFrame(uint32_t index) {
   if (area.Width() == 0 || area.Height() == 0) return true;
   const WICRect part{0, 0, static_cast<INT>(area.Width()), static_cast<INT>(area.Height())};
   const UINT stride = area.Width() * 4;
-  std::vector<uint32_t> pixels;
-  try {
-    pixels.resize(size_t{area.Width()} * area.Height());
-  } catch (const std::bad_alloc&) {
+  const size_t count = size_t{area.Width()} * area.Height();
+  if (count > framePixels_.size()) return false;
+  if (FAILED(converted->CopyPixels(&part, stride, static_cast<UINT>(count * 4),
+                                   reinterpret_cast<BYTE*>(framePixels_.data()))))
     return false;
-  }
-  if (FAILED(converted->CopyPixels(&part, stride, static_cast<UINT>(pixels.size() * 4),
-                                   reinterpret_cast<BYTE*>(pixels.data()))))
-    return false;
-  canvas_.Compose(area, pixels.data());
+  canvas_.Compose(area, framePixels_.data());
   return true;
 }
 
@@ -190,6 +190,7 @@ ID3D11ShaderResourceView* ImageRenderer::Upload(uint32_t index) {
     // Every frame has been decoded once: the file and the canvas are done with.
     decoder_.Reset();
     canvas_.Release();
+    framePixels_ = {};
   }
   return frameCache_[index].Get();
 }

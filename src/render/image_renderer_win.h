@@ -15,7 +15,7 @@
 
 class ImageRenderer : public Renderer {
  public:
-  ~ImageRenderer() override = default;
+  ~ImageRenderer() override;
   bool Init(HWND window, uint32_t width, uint32_t height, const std::u16string& path);
   void Refresh() override;
   void Tick(double seconds) override;
@@ -48,6 +48,7 @@ class ImageRenderer : public Renderer {
   Microsoft::WRL::ComPtr<ID3D11Texture2D> canvasTexture_;
   Microsoft::WRL::ComPtr<ID3D11ShaderResourceView> canvasView_;
   GifCanvas canvas_;
+  std::vector<uint32_t> framePixels_;  // one decoded frame before it is composed
   uint32_t frameCount_ = 0;
   uint32_t canvasWidth_ = 0;
   uint32_t canvasHeight_ = 0;

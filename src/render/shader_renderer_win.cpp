@@ -12,6 +12,8 @@
 
 using Microsoft::WRL::ComPtr;
 
+ShaderRenderer::~ShaderRenderer() { UnbindRenderer(); }
+
 bool ShaderRenderer::Init(HWND window, uint32_t width, uint32_t height, const std::u16string& path) {
   if (!gGraphics.device) return false;
   std::string file;

@@ -12,7 +12,7 @@
 
 class ShaderRenderer : public Renderer {
  public:
-  ~ShaderRenderer() override = default;
+  ~ShaderRenderer() override;
   bool Init(HWND window, uint32_t width, uint32_t height, const std::u16string& path);
   void Tick(double seconds) override;
   // A paused renderer is simply not ticked, so picture and clock stand still.

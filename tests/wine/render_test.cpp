@@ -243,6 +243,37 @@ TEST_F(RenderTest, AnimationsOverTheBudgetRecomposeEveryFrameFromTheOpenFile) {
   EXPECT_COLOUR(s, 260, 90, 255, 0, 0);
 }
 
+TEST_F(RenderTest, ADestroyedRendererLeavesNothingOfItsOwnOnTheContext) {
+  const std::u16string picture = BandsPng();
+  const std::u16string shader = File("unbind.hlsl");
+  WriteWholeFile(shader, "#define mainImage(p) float4(1, 0, 0, 1)\n");
+  for (int kind = 0; kind < 2; ++kind) {
+    SCOPED_TRACE(kind == 0 ? "picture" : "shader");
+    {
+      std::unique_ptr<Renderer> renderer;
+      if (kind == 0) {
+        auto image = std::make_unique<ImageRenderer>();
+        ASSERT_TRUE(image->Init(Window(), kW, kH, picture));
+        renderer = std::move(image);
+      } else {
+        auto pixels = std::make_unique<ShaderRenderer>();
+        ASSERT_TRUE(pixels->Init(Window(), kW, kH, shader));
+        pixels->Tick(0.02);
+        renderer = std::move(pixels);
+      }
+    }
+    Microsoft::WRL::ComPtr<ID3D11RenderTargetView> target;
+    gGraphics.context->OMGetRenderTargets(1, &target, nullptr);
+    Microsoft::WRL::ComPtr<ID3D11Buffer> constants;
+    gGraphics.context->PSGetConstantBuffers(0, 1, &constants);
+    Microsoft::WRL::ComPtr<ID3D11PixelShader> pixelShader;
+    gGraphics.context->PSGetShader(&pixelShader, nullptr, nullptr);
+    EXPECT_EQ(target, nullptr);
+    EXPECT_EQ(constants, nullptr);
+    EXPECT_EQ(pixelShader, nullptr);
+  }
+}
+
 TEST_F(RenderTest, GifDelaysDefaultAndSmallValuesBecomeATenth) {
   GifFrame missing = SolidGifFrame(0, 0, 8, 8, 4, 0, 0);
   missing.writeControl = false;

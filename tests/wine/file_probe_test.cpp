@@ -1,0 +1,59 @@
+// The library's file questions and change notifications on a real Windows
+// file system: a file deleted while the library is open must show as
+// unusable at the next "state" message.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/wide_win.h"
+#include "harness_win.h"
+#include "library/file_probe_win.h"
+#include "library/library_facts.h"
+
+namespace {
+
+class FileProbeTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    dir_ = U16(temp) + u"lh-probe-test";
+    CreateDirectoryW(W(dir_), nullptr);
+    CreateDirectoryW(W(dir_ + u"\\wallpapers"), nullptr);
+    CreateDirectoryW(W(dir_ + u"\\wallpapers\\thumbs"), nullptr);
+    for (const char16_t* name : {u"\\wallpapers\\Clip.mp4", u"\\wallpapers\\thumbs\\CLIP.MP4.JPG"})
+      harness::WriteFileBytes(reinterpret_cast<const wchar_t*>((dir_ + name).c_str()), "x");
+  }
+  void TearDown() override {
+    probe_.UnwatchAll();
+    DeleteFileW(W(dir_ + u"\\wallpapers\\thumbs\\CLIP.MP4.JPG"));
+    DeleteFileW(W(dir_ + u"\\wallpapers\\Clip.mp4"));
+    RemoveDirectoryW(W(dir_ + u"\\wallpapers\\thumbs"));
+    RemoveDirectoryW(W(dir_ + u"\\wallpapers"));
+    RemoveDirectoryW(W(dir_));
+  }
+  std::u16string dir_;
+  WindowsFileProbe probe_;
+};
+
+TEST_F(FileProbeTest, ThumbnailsMatchWithoutCaseAndADeletionIsReported) {
+  const std::vector<LibraryItem> items = ScanLibrary(probe_, dir_, {});
+  ASSERT_EQ(items.size(), 1u);
+  LibraryFacts facts;
+  facts.Gather(probe_, dir_, items);
+  EXPECT_TRUE(facts.Usable(0, false));
+  EXPECT_EQ(facts.Thumbnail(0), probe_.FileUrl(dir_ + u"\\wallpapers\\thumbs\\Clip.mp4.jpg"));
+
+  ASSERT_TRUE(DeleteFileW(W(dir_ + u"\\wallpapers\\Clip.mp4")));
+  bool unusable = false;
+  for (int i = 0; i < 30 && !unusable; ++i) {  // the housekeeping second, many times over
+    Sleep(100);
+    facts.Renew(probe_, items);
+    unusable = !facts.Usable(0, false);
+  }
+  EXPECT_TRUE(unusable);
+  facts.Clear(probe_);
+}
+
+}  // namespace
