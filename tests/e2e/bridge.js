@@ -79,7 +79,8 @@ class View extends EventEmitter {
     this.bridge = bridge;
     this.socket = socket;
     this.page = null;
-    this.url = null;       // as the program navigated, before mapping
+    this.url = null;       // the page shown, as the program navigated, before mapping
+    this.navigations = []; // every navigation of the program's web views
     this.received = [];    // messages from the program, parsed and mapped, in order
     this.sent = [];        // frames from the page to the program, in order
     this.faults = [];      // lines that broke the protocol, page errors
@@ -107,8 +108,11 @@ class View extends EventEmitter {
     let frame;
     try { frame = JSON.parse(line); } catch (_) { return this.fault('not JSON: ' + line.slice(0, 200)); }
     if (frame && typeof frame.navigate === 'string') {
+      // Web wallpapers of the same program navigate too; the browser shows the library.
+      this.navigations.push(frame.navigate);
+      if (!this.bridge.showPage(frame.navigate)) return;
       this.url = frame.navigate;
-      const url = localUrl(frame.navigate);
+      const url = this.bridge.resolvePage(localUrl(frame.navigate));
       this.enqueue(async () => {
         if (!this.page) this.page = await this.bridge.newPage(this);
         await this.page.goto(url, { waitUntil: 'domcontentloaded' });
@@ -228,6 +232,9 @@ class PageBridge extends EventEmitter {
     super();
     this.views = [];
     this.keepPages = !!opts.keepPages;
+    this.headed = !!opts.headed;
+    this.showPage = opts.showPage || ((url) => /\/ui\/library\.html$/i.test(url));
+    this.resolvePage = opts.resolvePage || ((url) => url);
     this.viewport = opts.viewport || { width: 1180, height: 780 };
     this.log = opts.log || ((t) => process.stderr.write(t + '\n'));
     this.server = net.createServer((socket) => this.accept(socket));
@@ -237,8 +244,8 @@ class PageBridge extends EventEmitter {
     this.profile = fs.mkdtempSync(path.join(os.tmpdir(), 'lh-e2e-'));
     this.context = await chromium.launchPersistentContext(this.profile, {
       executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-      headless: true,
-      args: CHROMIUM_ARGS,
+      headless: !this.headed,
+      args: this.headed ? CHROMIUM_ARGS.filter((a) => a !== '--headless') : CHROMIUM_ARGS,
       viewport: this.viewport,
     });
     // The persistent context opens a blank page of its own; views get their own pages.

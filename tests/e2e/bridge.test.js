@@ -3,7 +3,10 @@
 'use strict';
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
+const fs = require('node:fs');
 const net = require('node:net');
+const os = require('node:os');
+const { spawn } = require('node:child_process');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
 const { PageBridge, windowsPath } = require('./bridge');
@@ -147,9 +150,49 @@ test('each web view gets its own page, which goes when its connection closes', a
   await pb.locator('#library-grid li', { hasText: 'Only in B' }).waitFor();
   assert.equal(await pa.locator('#library-grid li', { hasText: 'Only in B' }).count(), 0);
 
+  // A web wallpaper of the same program navigating does not take the library's place.
+  const wallpaper = zUrl(path.join(MEDIA, 'index.html'));
+  await a.prog.navigate(wallpaper);
+  await a.prog.post({ t: 'tour' });
+  await a.view.waitFor((m) => m.t === 'tour');
+  assert.deepEqual(a.view.navigations.slice(-1), [wallpaper]);
+  assert.equal(pa.url(), pathToFileURL(path.join(REPO, 'ui/library.html')).href);
+
   const closed = new Promise((r) => pa.once('close', r));
   a.prog.close();
   await closed;
   assert.equal(pb.isClosed(), false);
   b.prog.close();
+});
+
+test('show-library.js shows the page a program opens, saves a screenshot and ends with it', async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'lh-show-'));
+  const portFile = path.join(dir, 'port'), shot = path.join(dir, 'library.png');
+  const child = spawn(process.execPath, [path.join(__dirname, 'show-library.js'), '--port-file', portFile, '--screenshot', shot]);
+  let out = '';
+  child.stdout.on('data', (d) => { out += d; });
+  const ended = new Promise((r) => child.once('exit', r));
+  try {
+    const deadline = Date.now() + 90000;  // Chromium starts slowly on a busy machine
+    while (!fs.existsSync(portFile) || !fs.readFileSync(portFile, 'utf8')) {
+      if (Date.now() > deadline) throw new Error('no port file: ' + out);
+      await new Promise((r) => setTimeout(r, 100));
+    }
+    const prog = await FakeProgram.connect(Number(fs.readFileSync(portFile, 'utf8')));
+    // The program's own folder has no page (as under `make run`): the source tree's is shown.
+    await prog.navigate('file:///Z:/nowhere/ui/library.html');
+    await prog.lineWhere((l) => l.string === 'ready');
+    await prog.post(state([picture('Lake', 'lake.jpg')]));
+    while (!out.includes('screenshot')) {
+      if (Date.now() > deadline) throw new Error('no screenshot: ' + out);
+      await new Promise((r) => setTimeout(r, 100));
+    }
+    assert.deepEqual([...fs.readFileSync(shot).subarray(1, 4)].map((c) => String.fromCharCode(c)).join(''), 'PNG');
+    prog.close();
+    assert.equal(await ended, 0);
+    assert.match(out, /showing .*ui\/library\.html/);
+  } finally {
+    child.kill();
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
 });
