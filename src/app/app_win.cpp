@@ -22,6 +22,7 @@
 #include "library/samples_win.h"
 #include "pause/badges_win.h"
 #include "render/graphics_win.h"
+#include "render/web_environment_win.h"
 
 namespace {
 
@@ -154,6 +155,7 @@ void RunMessageLoop() {
 }
 
 void Shutdown() {
+  ReleaseWebViewEnvironments();
   ReleaseGraphicsAtExit();
   gApp.imagingFactory.Reset();
   MFShutdown();
