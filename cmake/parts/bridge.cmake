@@ -13,3 +13,8 @@ if(WIN32)
   target_link_options(e2e_surfaces PRIVATE -municode ${LH_STATIC})
   set_target_properties(e2e_surfaces PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endif()
+
+# The bridge channel of the test runtime reads and writes its lines with the same codec.
+if(TARGET fakewebview)
+  target_sources(fakewebview PRIVATE ${PROJECT_SOURCE_DIR}/tools/fakewebview/bridge_lines.cpp)
+endif()

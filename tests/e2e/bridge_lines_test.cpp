@@ -12,7 +12,7 @@ TEST(BridgeLines, OutgoingLinesAreOneJsonObjectEachWithNoRawLineBreak) {
   EXPECT_EQ(NavigateLine("file:///Z:/a%20b/ui/library.html"), "{\"navigate\":\"file:///Z:/a%20b/ui/library.html\"}\n");
   // Text beyond ASCII passes as it is, and what the page side writes reads back.
   const std::string name = "Lac d\xE2\x80\x99\xC3\xA9t\xC3\xA9 \xF0\x9D\x84\x9E";
-  const auto back = ParsePageLine("{\"json\":\"x\",\"string\":" + JsonString(name + "\x1f" + "\"\\") + "}");
+  const auto back = ParsePageLine("{\"json\":\"x\",\"string\":" + JsonLiteral(name + "\x1f" + "\"\\") + "}");
   ASSERT_TRUE(back);
   EXPECT_EQ(back->utf8, name + "\x1f\"\\");
 }

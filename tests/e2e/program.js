@@ -115,10 +115,12 @@ class Program {
     try { return fs.readFileSync(this.iniPath, 'utf8').split('\r\n').filter(Boolean); } catch (_) { return []; }
   }
 
-  // The value of one key, or of the only key starting with a prefix ("screen:").
+  // The value of a key (or of the keys starting with a prefix such as "screen:");
+  // a list when the file has several.
   setting(key) {
     const hits = this.settings().filter((l) => (key.endsWith(':') ? l.startsWith(key) : l.startsWith(key + '=')));
-    return hits.length === 1 ? hits[0].slice(hits[0].indexOf('=') + 1) : hits.length ? hits : undefined;
+    const values = hits.map((l) => l.slice(l.indexOf('=') + 1));
+    return values.length > 1 ? values : values[0];
   }
 
   log() {

@@ -110,7 +110,7 @@ class Reader {
 
 }  // namespace
 
-std::string JsonString(std::string_view utf8) {
+std::string JsonLiteral(std::string_view utf8) {
   std::string out = "\"";
   for (const char ch : utf8) {
     const unsigned char c = static_cast<unsigned char>(ch);
@@ -128,9 +128,9 @@ std::string JsonString(std::string_view utf8) {
   return out + "\"";
 }
 
-std::string NavigateLine(std::string_view utf8Url) { return "{\"navigate\":" + JsonString(utf8Url) + "}\n"; }
+std::string NavigateLine(std::string_view utf8Url) { return "{\"navigate\":" + JsonLiteral(utf8Url) + "}\n"; }
 
-std::string PostLine(std::string_view utf8Json) { return "{\"post\":" + JsonString(utf8Json) + "}\n"; }
+std::string PostLine(std::string_view utf8Json) { return "{\"post\":" + JsonLiteral(utf8Json) + "}\n"; }
 
 std::optional<PageLine> ParsePageLine(std::string_view line) {
   Reader r(line);

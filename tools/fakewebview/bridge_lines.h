@@ -22,4 +22,4 @@ std::string PostLine(std::string_view utf8Json);
 std::optional<PageLine> ParsePageLine(std::string_view line);
 
 // A JSON string literal of UTF-8 text: quote, backslash and control units escaped.
-std::string JsonString(std::string_view utf8);
+std::string JsonLiteral(std::string_view utf8);
