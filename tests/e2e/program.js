@@ -43,8 +43,16 @@ function makeInstall(dir = path.join(BUILD, 'e2e', 'app')) {
   return dir;
 }
 
+// Output goes to a file, never a pipe: the first Wine program of a prefix starts
+// Wine's own services, which inherit its output and outlive it, and a pipe held
+// open by them would keep the tests from ending.
 function wine(exe, args = [], opts = {}) {
-  return spawn('wine', [exe, ...args], { stdio: ['ignore', 'pipe', 'pipe'], ...opts });
+  const out = fs.openSync(opts.output || '/dev/null', 'a');
+  try {
+    return spawn('wine', [exe, ...args], { ...opts, stdio: ['ignore', out, out] });
+  } finally {
+    fs.closeSync(out);
+  }
 }
 
 function wineOutput(exe, args = [], timeoutMs = 20000) {
@@ -82,7 +90,7 @@ class Program {
     this.dataDir = path.join(process.env.LH_WINE_APPDATA, 'Lumenhollow');
     this.iniPath = path.join(this.dataDir, 'lumenhollow.ini');
     this.child = null;
-    this.output = '';
+    this.outputPath = path.join(BUILD, 'e2e', 'program-output.txt');
   }
 
   // A data folder holding only a settings file of these lines (none: a first run).
@@ -98,9 +106,12 @@ class Program {
       WEBVIEW2_BROWSER_EXECUTABLE_FOLDER: windowsPath(this.runtime),
       LH_FAKEWEBVIEW_BRIDGE: String(this.bridgePort),
     };
-    this.child = wine(path.join(this.install, 'lumenhollow.exe'), args, { env });
-    this.child.stdout.on('data', (d) => { this.output += d; });
-    this.child.stderr.on('data', (d) => { this.output += d; });
+    fs.writeFileSync(this.outputPath, '');
+    this.child = wine(path.join(this.install, 'lumenhollow.exe'), args, { env, output: this.outputPath });
+  }
+
+  get output() {
+    try { return fs.readFileSync(this.outputPath, 'utf8'); } catch (_) { return ''; }
   }
 
   // Ends the program as the tray's "Exit" does, and waits until it has.

@@ -31,9 +31,10 @@ mkdir -p "$out"
 files=(bridge.test.js)
 status=0
 if [ -f "$repo/tools/fakewebview/CMakeLists.txt" ]; then
-  # Brings the Windows build up to date (nothing to do after `make wine`).
+  # Brings what the tests run up to date (nothing to do after `make wine`).
   if [ -f "$win/build.ninja" ]; then
-    cmake --build "$win" >"$out/build.log" 2>&1 || { echo "e2e: the Windows build failed, see $out/build.log"; status=1; }
+    cmake --build "$win" --target lumenhollow shellsim lhctl fakewebview e2e_surfaces >"$out/build.log" 2>&1 ||
+      { echo "e2e: the Windows build failed, see $out/build.log"; status=1; }
   fi
   files+=(library.test.js)
 else
