@@ -70,6 +70,31 @@ check "interrupted re-bake stops with 130" test $status -eq 130
 check "... keeps the earlier video" test "$(md5sum < baked.mp4)" = "$before"
 check "... and removes its temporary file" test ! -e baked.baking.mp4
 
+# Killed at random moments during re-bakes (small ones, so fifty stay quick):
+# the final name always holds the earlier video or a whole new one.
+"$tool" picture.png --preset sparkle --size 256 -o small.mp4 2>/dev/null
+t0=$(date +%s%N)
+"$tool" picture.png --preset sparkle --size 256 -o small.mp4 2>/dev/null
+span_ms=$(( ($(date +%s%N) - t0) / 1000000 + 50 ))
+before=$(md5sum < small.mp4)
+kills=0 torn=0 replaced=0
+for i in $(seq 50); do
+  "$tool" picture.png --preset sparkle --size 256 -o small.mp4 2>/dev/null &
+  pid=$!
+  sleep "$(awk -v r=$RANDOM -v s=$span_ms 'BEGIN { printf "%.3f", r / 32767 * s / 1000 }')"
+  kill -KILL $pid 2>/dev/null && kills=$((kills + 1))
+  wait $pid 2>/dev/null
+  now=$(md5sum < small.mp4)
+  if [ "$now" != "$before" ]; then
+    # Only a finished bake may change it, and then the video is whole.
+    if [ "$(probe nb_read_frames small.mp4)" = 360 ]; then replaced=$((replaced + 1)); before=$now; else torn=$((torn + 1)); fi
+  fi
+done
+echo "     50 re-bakes of ~${span_ms} ms: $kills killed mid-way, $replaced finished first"
+check "killed re-bakes never tear the video under the final name" test $torn -eq 0
+check "... and most kills land during the bake" test $kills -ge 25
+rm -f small.baking.mp4
+
 # Previews: eleven files once; a second run reuses them untouched.
 "$tool" --previews picture.png previews > first.txt 2>/dev/null
 check "previews exit 0" test $? -eq 0
