@@ -18,6 +18,14 @@ while IFS= read -r file; do
     echo "seam: $file includes a libav header but is not an *_av file"; bad=1
   fi
 done < <(find src -type f \( -name '*.cpp' -o -name '*.h' \))
+# The web-view runtime's interfaces are Windows COM types: they are declared
+# and used in *_win files only, like the SDK headers they stand in for.
+while IFS= read -r file; do
+  case "$file" in *_win.cpp|*_win.h) continue ;; esac
+  if grep -nE '\b(ICoreWebView2[A-Za-z0-9_]*|CreateCoreWebView2[A-Za-z]*)\b' "$file"; then
+    echo "seam: $file names the web-view runtime's interfaces but is not a *_win file"; bad=1
+  fi
+done < <(find src -type f \( -name '*.cpp' -o -name '*.h' \))
 # The foundation sits below everything: base/ includes nothing of ours but base/.
 if grep -nE '^\s*#\s*include\s*"' src/base/* | grep -vE '#\s*include\s*"base/'; then
   echo "seam: src/base includes a header from a layer above it"; bad=1

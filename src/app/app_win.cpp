@@ -23,6 +23,7 @@
 #include "library/samples_win.h"
 #include "pause/badges_win.h"
 #include "render/graphics_win.h"
+#include "render/web_environment_win.h"
 
 namespace {
 
@@ -158,6 +159,7 @@ void Shutdown() {
   // WM_DESTROY has joined the bake thread already; this is for a loop that
   // ended without it. A bake must not outlive Media Foundation.
   CancelAndJoinBake();
+  ReleaseWebViewEnvironments();
   ReleaseGraphicsAtExit();
   gApp.imagingFactory.Reset();
   MFShutdown();

@@ -10,6 +10,7 @@
 #include "bake/bake_jobs.h"
 #include "desktop/screens_win.h"
 #include "library/file_probe_win.h"
+#include "library/library_window_win.h"
 #include "pause/badges_win.h"
 #include "pause/pause_win.h"
 #include "pause/usage_win.h"
@@ -55,11 +56,10 @@ class WindowsLibraryHost final : public LibraryHost {
   void RequestBakeCancel() override { gBakeCancel.exchange(1); }
 
   bool TourRequested() override { return gApp.tourRequested; }
-  // Waits for the library web view of the library window host.
-  bool LibraryViewExists() override { return false; }
-  void PostToPage(const std::u16string&) override {}
+  bool LibraryViewExists() override { return ::LibraryViewExists(); }
+  void PostToPage(const std::u16string& json) override { PostJsonToLibraryPage(json); }
   void PostLibraryPick(int32_t picker) override {
-    if (HWND window = FindWindowW(kLibraryClass, nullptr))
+    if (HWND window = LibraryWindowHandle())
       PostMessageW(window, WM_APP_LIBRARY_PICK, static_cast<WPARAM>(picker), 0);
   }
 };

@@ -25,3 +25,5 @@ Rect LibraryWindowRect(const Rect& work, int dpi) {
   const int32_t top = work.top + (workH - h) / 2;
   return {left, top, left + w, top + h};
 }
+
+Size LibraryMinimumSize(int dpi) { return {MulDiv(860, dpi, 96), MulDiv(600, dpi, 96)}; }

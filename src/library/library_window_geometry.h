@@ -4,3 +4,9 @@
 #include "desktop/screen.h"
 
 Rect LibraryWindowRect(const Rect& workArea, int dpi);
+
+struct Size {
+  int32_t width = 0, height = 0;
+};
+// The smallest the library window may be made: 860 by 600 at 96 DPI, scaled.
+Size LibraryMinimumSize(int dpi);

@@ -4,6 +4,7 @@
 
 #include "render/image_renderer_win.h"
 #include "render/shader_renderer_win.h"
+#include "render/web_renderer_win.h"
 
 namespace {
 
@@ -26,10 +27,17 @@ bool StartRenderer(Screen& screen, MediaKind kind, HWND window, int width, int h
     }
     case MediaKind::Shader:
       return Start(screen, std::make_unique<ShaderRenderer>(), window, width, height);
-    // Videos and web pages get their renderers with the media engine and the
-    // web view; until then they fail like any wallpaper that cannot load.
+    case MediaKind::Web: {
+      // Installed before Init: the web view may arrive inside Init and finds
+      // its renderer through the record that owns the window.
+      auto renderer = std::make_unique<WebRenderer>();
+      WebRenderer* web = renderer.get();
+      screen.renderer = std::move(renderer);
+      return web->Init(window, screen.path);
+    }
+    // Videos get their renderer with the media engine; until then they fail
+    // like any wallpaper that cannot load.
     case MediaKind::Video:
-    case MediaKind::Web:
     case MediaKind::None:
       return false;
   }

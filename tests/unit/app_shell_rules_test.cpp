@@ -77,6 +77,15 @@ TEST(LibraryWindow, CentredAndLimitedByDpiAndWorkArea) {
   EXPECT_EQ(hidpi.left, -2880 + (2880 - 2360) / 2);
 }
 
+TEST(LibraryWindow, CannotBeMadeSmallerThan860By600AtTheWindowsDpi) {
+  EXPECT_EQ(LibraryMinimumSize(96).width, 860);
+  EXPECT_EQ(LibraryMinimumSize(96).height, 600);
+  EXPECT_EQ(LibraryMinimumSize(144).width, 1290);
+  EXPECT_EQ(LibraryMinimumSize(144).height, 900);
+  EXPECT_EQ(LibraryMinimumSize(120).width, 1075);  // 1075 exactly; 600 * 1.25 = 750
+  EXPECT_EQ(LibraryMinimumSize(120).height, 750);
+}
+
 TEST(Samples, FirstRunCyclesThroughTheFourVideos) {
   EXPECT_EQ(SampleWallpaperName(0), u"misty-peaks.mp4");
   EXPECT_EQ(SampleWallpaperName(2), u"deep-space.mp4");

@@ -1,0 +1,321 @@
+// The real program's library window with the test web-view runtime: how it
+// finds the runtime, what it asks of it, and the page protocol end to end.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "harness_win.h"
+#include "webview_support.h"
+
+using namespace harness;
+using namespace webview_test;
+
+namespace {
+
+constexpr wchar_t kLibrary[] = L"LumenhollowLibrary";
+constexpr char kSep = '\x1f';
+constexpr char kLibraryArguments[] =
+    "--allow-file-access-from-files --autoplay-policy=no-user-gesture-required --mute-audio "
+    "--disable-background-networking";
+
+std::wstring SettingsPath() { return DataDir() + L"\\lumenhollow.ini"; }
+std::string Settings() { return ReadFileBytes(SettingsPath()); }
+std::string Log() { return ReadFileBytes(DataDir() + L"\\log.txt"); }
+
+std::wstring TempPath(const wchar_t* name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + name;
+}
+
+// The id the runtime gave the library's controller: "navigate <id> <url>".
+std::string ViewId(const std::string& navigateLine) {
+  const size_t a = navigateLine.find(' ') + 1;
+  return navigateLine.substr(a, navigateLine.find(' ', a) - a);
+}
+
+bool HasChildOfClass(HWND parent, const wchar_t* className) {
+  return FindWindowExW(parent, nullptr, className, nullptr) != nullptr;
+}
+
+class LibraryPage : public testing::Test {
+ protected:
+  void SetUp() override {
+    WaitUntil([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000);
+    RemoveDataDir();
+    CreateDirectoryW(DataDir().c_str(), nullptr);
+    picture_ = TempPath(L"lh-web-pic.bmp");
+    WriteFileBytes(picture_, MakeBmp(32, 18, [](int x, int) { return x < 16 ? 0xFF0000u : 0x0000FFu; }));
+    UseRuntimeThroughVariable(true);
+  }
+  void TearDown() override {
+    app_.reset();
+    shell_.reset();
+    UseRuntimeThroughVariable(false);
+    SetVariable(L"LH_FAKEWEBVIEW_RECORD", L"");
+    SetVariable(L"LH_FAKEWEBVIEW_SCRIPT", L"");
+    WaitUntil([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000);
+    RemoveDataDir();
+    DeleteFileW(picture_.c_str());
+  }
+
+  // The desktop, a settings file of our own with the picture in the user
+  // list, and the program with its library open on the page.
+  std::string StartOnPage(const std::string& extraSettings = "", const std::wstring& arguments = L"") {
+    shell_ = std::make_unique<App>(L"--layout=child", L"shellsim.exe");
+    EXPECT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
+    WriteFileBytes(SettingsPath(), "fps=30\r\nidle=0\r\nidleMin=10\r\nlib=" + Utf8(picture_) + "\r\n" + extraSettings);
+    app_ = std::make_unique<App>(arguments);
+    const std::string navigate = WaitForRecord("navigate ", 15000);
+    EXPECT_FALSE(navigate.empty()) << Log();
+    return navigate.empty() ? "" : ViewId(navigate);
+  }
+
+  std::string WaitForPost(const std::string& id, const std::string& type, size_t nth = 0) {
+    const std::string prefix = "post " + id + " {\"t\":\"" + type + "\"";
+    std::string found;
+    WaitUntil(
+        [&] {
+          auto lines = RecordLinesStarting(prefix);
+          if (lines.size() <= nth) return false;
+          found = lines[nth].substr(("post " + id + " ").size());
+          return true;
+        },
+        10000);
+    return found;
+  }
+
+  std::wstring picture_;
+  std::unique_ptr<App> shell_;
+  std::unique_ptr<App> app_;
+};
+
+TEST_F(LibraryPage, OpensInTheUiProfileWithTheLibraryArgumentsOnTheLibraryPage) {
+  const std::string id = StartOnPage();
+  ASSERT_FALSE(id.empty());
+  const std::string environment = WaitForRecord("environment ");
+  EXPECT_EQ(environment, "environment reserved=1 type=1 userdata=" + Utf8(DataDir()) + "\\ui args=" +
+                             kLibraryArguments + " language= target=138.0.3351.48");
+  EXPECT_NE(GetFileAttributesW((DataDir() + L"\\ui").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(WaitForRecord("controller-request " + id + " ").find("class=LumenhollowLibrary"), std::string::npos);
+  EXPECT_EQ(WaitForRecord("navigate "), "navigate " + id + " " + FileUrl(BuildDir() + L"\\ui\\library.html"));
+  // The page's look and manners, in the order they are set.
+  std::vector<std::string> settings;
+  for (const auto& line : RecordLinesStarting("setting " + id + " ")) settings.push_back(line.substr(9 + id.size()));
+  EXPECT_EQ(settings, (std::vector<std::string>{"AreDefaultContextMenusEnabled 0", "AreDevToolsEnabled 0",
+                                                "IsStatusBarEnabled 0", "IsZoomControlEnabled 0",
+                                                "AreBrowserAcceleratorKeysEnabled 0"}));
+  EXPECT_EQ(WaitForRecord("background " + id), "background " + id + " 0 0 0 0");
+  EXPECT_EQ(WaitForRecord("muted " + id), "muted " + id + " 1");
+  // The view covers the window's client area.
+  HWND library = WaitForWindow(kLibrary, app_->Pid(), 5000);
+  RECT client{};
+  GetClientRect(library, &client);
+  EXPECT_EQ(RecordLinesStarting("bounds " + id).front(),
+            "bounds " + id + " 0 0 " + std::to_string(client.right) + " " + std::to_string(client.bottom));
+  EXPECT_TRUE(HasChildOfClass(library, L"FakeWebViewChild"));
+  // Resizing the window resizes the view with it.
+  SetWindowPos(library, nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GetClientRect(library, &client);
+  const std::string resized =
+      "bounds " + id + " 0 0 " + std::to_string(client.right) + " " + std::to_string(client.bottom);
+  EXPECT_TRUE(WaitUntil([&] { return RecordLinesStarting("bounds " + id).back() == resized; }, 5000));
+}
+
+TEST_F(LibraryPage, ReadyBringsTheStateOfTheProgram) {
+  const std::string id = StartOnPage();
+  ASSERT_FALSE(id.empty());
+  PageSays("string ready");
+  std::string state = WaitForPost(id, "state");
+  ASSERT_FALSE(state.empty()) << Log();
+  // What the system measures is taken from the message itself.
+  std::smatch name, covered, reason;
+  ASSERT_TRUE(std::regex_search(state, name, std::regex("\"name\":(\"(?:[^\"\\\\]|\\\\.)*\")")));
+  ASSERT_TRUE(std::regex_search(state, covered, std::regex("\"covered\":(true|false)")));
+  ASSERT_TRUE(std::regex_search(state, reason, std::regex("\"reason\":(\"(?:[^\"\\\\]|\\\\.)*\")\\}\\}$")));
+  const std::string screenName = name[1].str(), isCovered = covered[1].str(), why = reason[1].str();
+  state = std::regex_replace(state, std::regex("\"cpu\":[0-9.]+,\"ram\":[0-9]+"), "\"cpu\":C,\"ram\":R");
+  const std::string p = Utf8(picture_);
+  const std::string expected =
+      "{\"t\":\"state\",\"mode\":\"screens\",\"span\":\"\",\"spanPlaying\":false,\"spanFrame\":null,\"screens\":["
+      "{\"x\":0,\"y\":0,\"w\":" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + ",\"h\":" +
+      std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ",\"main\":true,\"playing\":false,\"covered\":" +
+      isCovered + ",\"path\":\"\",\"name\":" + screenName + ",\"frame\":null}],\"items\":["
+      "{\"name\":\"Lh web pic\",\"path\":" + JsonQuote(p) + ",\"kind\":\"image\",\"mine\":true,\"ok\":true,"
+      "\"thumb\":" + JsonQuote(FileUrl(picture_)) + ",\"url\":\"\"}],"
+      "\"set\":{\"pfs\":true,\"pcov\":true,\"pbat\":true,\"start\":false,\"fps\":30,\"fit\":false,\"idle\":0,"
+      "\"idleMin\":10},\"stats\":{\"cpu\":C,\"ram\":R,\"userPaused\":false,\"reason\":" + why + "}}";
+  EXPECT_EQ(state, expected);
+  // No tour without --tour.
+  Sleep(300);
+  EXPECT_TRUE(RecordLinesStarting("post " + id + " {\"t\":\"tour\"}").empty());
+}
+
+TEST_F(LibraryPage, TourModeFollowsEveryStateWithTheTourMessageAndLogsTheWindow) {
+  const std::string id = StartOnPage("", L"--tour");
+  ASSERT_FALSE(id.empty());
+  PageSays("string ready");
+  ASSERT_FALSE(WaitForPost(id, "tour").empty());
+  const auto posts = RecordLinesStarting("post " + id + " ");
+  ASSERT_GE(posts.size(), 2u);
+  EXPECT_NE(posts[posts.size() - 2].find("{\"t\":\"state\""), std::string::npos);
+  HWND library = WaitForWindow(kLibrary, app_->Pid(), 5000);
+  EXPECT_TRUE(GetWindowLongW(library, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT r{};
+  GetWindowRect(library, &r);
+  EXPECT_NE(Log().find("tour window " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                       std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top)),
+            std::string::npos)
+      << Log();
+}
+
+TEST_F(LibraryPage, PageCommandsChangeTheSettingsFileAndTheSurfaces) {
+  const std::string id = StartOnPage();
+  ASSERT_FALSE(id.empty());
+  const std::string p = Utf8(picture_);
+  auto surfaceExists = [] {
+    HWND progman = FindWindowW(L"Progman", nullptr);
+    HWND worker = FindWindowExW(progman, nullptr, L"WorkerW", nullptr);
+    return worker && FindWindowExW(worker, nullptr, L"LumenhollowSurface", nullptr) != nullptr;
+  };
+
+  PageSays(std::string("string apply") + kSep + "0" + kSep + p);
+  EXPECT_TRUE(WaitUntil([&] { return Settings().find("screen:") != std::string::npos; }, 5000)) << Settings();
+  EXPECT_NE(Settings().find("=" + p + "\r\n"), std::string::npos) << Settings();
+  EXPECT_TRUE(WaitUntil(surfaceExists, 5000)) << Log();
+
+  PageSays(std::string("string set") + kSep + "fps" + kSep + "500");
+  EXPECT_TRUE(WaitUntil([&] { return Settings().find("fps=120\r\n") != std::string::npos; }, 5000)) << Settings();
+
+  PageSays(std::string("string frame") + kSep + "0" + kSep + "0.25" + kSep + "0.75" + kSep + "2");
+  EXPECT_TRUE(WaitUntil([&] { return Settings().find("frame:") != std::string::npos; }, 5000)) << Settings();
+  EXPECT_NE(Settings().find("=0.2500,0.7500,2.000"), std::string::npos) << Settings();
+
+  PageSays(std::string("string clear") + kSep + "0");
+  EXPECT_TRUE(WaitUntil([&] { return Settings().find("screen:") == std::string::npos; }, 5000)) << Settings();
+  EXPECT_TRUE(WaitUntil([&] { return !surfaceExists(); }, 5000));
+
+  PageSays(std::string("string span") + kSep + p);
+  EXPECT_TRUE(WaitUntil([&] { return Settings().find("mode=span\r\n") != std::string::npos; }, 5000)) << Settings();
+  EXPECT_TRUE(WaitUntil(surfaceExists, 5000)) << Log();
+
+  PageSays(std::string("string remove") + kSep + p);
+  EXPECT_TRUE(WaitUntil([&] { return Settings().find("lib=") == std::string::npos; }, 5000)) << Settings();
+
+  // Dropped files come with the message; the usable one joins the library.
+  const std::wstring other = TempPath(L"lh-web-dropped.bmp");
+  WriteFileBytes(other, MakeBmp(8, 8, [](int, int) { return 0x00FF00u; }));
+  PageSays("drop drop\t" + Utf8(other) + "\t" + Utf8(TempPath(L"lh-not-a-wallpaper.txt")));
+  const std::string added = WaitForPost(id, "added");
+  EXPECT_EQ(added, "{\"t\":\"added\",\"paths\":[" + JsonQuote(Utf8(other)) + "]}");
+  EXPECT_NE(Settings().find("lib=" + Utf8(other) + "\r\n"), std::string::npos) << Settings();
+  DeleteFileW(other.c_str());
+}
+
+TEST_F(LibraryPage, AMessageThatIsNotAStringIsIgnored) {
+  const std::string id = StartOnPage();
+  ASSERT_FALSE(id.empty());
+  PageSays("json {\"t\":\"ready\"}");
+  PageSays("json \"ready\"");  // a JSON string is a string
+  ASSERT_FALSE(WaitForPost(id, "state").empty());
+  Sleep(500);
+  EXPECT_EQ(RecordLinesStarting("post " + id + " {\"t\":\"state\"").size(), 1u);
+  EXPECT_EQ(RecordLinesStarting("deliver " + id + " json").size(), 2u);
+}
+
+TEST_F(LibraryPage, AControllerThatArrivesAfterItsWindowClosedIsClosed) {
+  SetVariable(L"LH_FAKEWEBVIEW_CONTROLLER_DELAY_MS", L"1500");
+  shell_ = std::make_unique<App>(L"--layout=child", L"shellsim.exe");
+  WriteFileBytes(SettingsPath(), "fps=30\r\n");
+  app_ = std::make_unique<App>(L"");
+  const std::string request = WaitForRecord("controller-request ", 15000);
+  ASSERT_FALSE(request.empty()) << Log();
+  const std::string id = request.substr(19, request.find(' ', 19) - 19);
+  HWND library = WaitForWindow(kLibrary, app_->Pid(), 5000);
+  PostMessageW(library, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForRecord("controller " + id + " "), "controller " + id + " parent-alive=0");
+  EXPECT_EQ(WaitForRecord("close " + id), "close " + id);
+  EXPECT_TRUE(RecordLinesStarting("navigate ").empty());
+  EXPECT_TRUE(app_->Running());
+}
+
+struct NoRuntimeCase {
+  const char* what;
+  const wchar_t* fail;  // empty: no runtime found at all
+  const char* logLine;
+};
+
+class LibraryWithoutRuntime : public LibraryPage, public testing::WithParamInterface<NoRuntimeCase> {};
+
+TEST_P(LibraryWithoutRuntime, OpensEmptyLogsAndTriesAgainOnTheNextOpening) {
+  const NoRuntimeCase& c = GetParam();
+  UseRuntimeThroughVariable(*c.fail != 0);
+  SetVariable(L"LH_FAKEWEBVIEW_FAIL", c.fail);
+  shell_ = std::make_unique<App>(L"--layout=child", L"shellsim.exe");
+  WriteFileBytes(SettingsPath(), "fps=30\r\n");
+  app_ = std::make_unique<App>(L"");
+  HWND library = WaitForWindow(kLibrary, app_->Pid(), 15000);
+  ASSERT_NE(library, nullptr);
+  auto count = [&] {
+    size_t n = 0;
+    for (size_t at = 0; (at = Log().find(c.logLine, at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return count() == 1; }, 5000)) << Log();
+  EXPECT_FALSE(HasChildOfClass(library, L"FakeWebViewChild"));
+  EXPECT_TRUE(IsWindow(library));
+  // Closed and opened again (a second start asks the first to open it).
+  PostMessageW(library, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(library); }, 5000));
+  App second(L"");
+  EXPECT_EQ(second.WaitExit(10000), 0u);
+  EXPECT_NE(WaitForWindow(kLibrary, app_->Pid(), 5000), nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return count() == 2; }, 5000)) << Log();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LibraryWithoutRuntime,
+    testing::Values(NoRuntimeCase{"NotFound", L"", "WebView2 runtime not found"},
+                    NoRuntimeCase{"CreationFails", L"async",
+                                  "WebView2 runtime not available; web wallpapers and the library are disabled"}),
+    [](const testing::TestParamInfo<NoRuntimeCase>& info) { return std::string(info.param.what); });
+
+// Installed runtimes register per channel; per machine in the 32-bit view.
+class LibraryWithInstalledRuntime : public LibraryPage, public testing::WithParamInterface<bool> {
+ protected:
+  void TearDown() override {
+    Unregister();
+    LibraryPage::TearDown();
+  }
+  static std::wstring Key() { return std::wstring(L"Software\\Microsoft\\EdgeUpdate\\ClientState\\") + kStableChannel; }
+  static void Unregister() {
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Key().c_str(), KEY_WOW64_32KEY, 0);
+    RegDeleteKeyW(HKEY_CURRENT_USER, Key().c_str());
+  }
+};
+
+TEST_P(LibraryWithInstalledRuntime, WorksLikeTheOneFoundThroughTheVariable) {
+  const bool machine = GetParam();
+  UseRuntimeThroughVariable(false);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, Key().c_str(), 0, nullptr, 0,
+                            KEY_WRITE | (machine ? KEY_WOW64_32KEY : 0), nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring folder = RuntimeFolder();
+  RegSetValueExW(key, L"EBWebView", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                 static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  const std::string id = StartOnPage();
+  ASSERT_FALSE(id.empty());
+  EXPECT_NE(WaitForRecord("environment ").find(" type=0 "), std::string::npos);
+  PageSays("string ready");
+  EXPECT_FALSE(WaitForPost(id, "state").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Roots, LibraryWithInstalledRuntime, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "PerMachine" : "PerUser");
+                         });
+
+}  // namespace

@@ -1,0 +1,187 @@
+// Web wallpapers in this process against the test runtime: the shared
+// environment, the late controllers and the paused state.
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <memory>
+
+#include "app/app_state_win.h"
+#include "app/frame_timer_win.h"
+#include "base/log_win.h"
+#include "base/wide_win.h"
+#include "desktop/screens_win.h"
+#include "harness_win.h"
+#include "render/renderer_factory_win.h"
+#include "render/web_environment_win.h"
+#include "render_support.h"
+#include "webview_support.h"
+
+using namespace webview_test;
+
+namespace {
+
+constexpr wchar_t kTestClass[] = L"LumenhollowWebTest";
+
+bool Shown(HWND view) { return (GetWindowLongW(view, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+std::string IdOf(const std::string& line, const std::string& prefix) {
+  return line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size());
+}
+
+class WebWallpaper : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kTestClass;
+    RegisterClassW(&wc);
+  }
+
+  void SetUp() override {
+    savedDataDir_ = gApp.dataDir;
+    gApp.dataDir = render_test::ScratchDir().windowsDir;
+    SetLogFolder(gApp.dataDir);
+    UseRuntimeThroughVariable(true);
+    // Each test starts before any environment exists.
+    gWebWallpaperEnvironment.environment.Reset();
+    gWebWallpaperEnvironment.waiting.clear();
+    gWebWallpaperEnvironment.creating = false;
+    folder_ = gApp.dataDir + u"\\site";
+    CreateDirectoryW(W(folder_), nullptr);
+  }
+
+  void TearDown() override {
+    for (ScreenList* list : {&gScreens, &gSavers}) {
+      for (auto& screen : *list) DestroySurface(*screen);
+      list->clear();
+    }
+    gWebWallpaperEnvironment.environment.Reset();
+    UseRuntimeThroughVariable(false);
+    SetVariable(L"LH_FAKEWEBVIEW_RECORD", L"");
+    gApp.dataDir = savedDataDir_;
+    SetLogFolder(gApp.dataDir);
+  }
+
+  // A record with its own window and a web renderer for `path`.
+  Screen& AddScreen(ScreenList& list, const std::u16string& path, bool paused = false) {
+    auto screen = std::make_unique<Screen>();
+    screen->path = path;
+    screen->paused = paused;
+    // Never shown: Wine maps a shown window slowly, and only the view's own
+    // visibility matters here.
+    screen->window = CreateWindowExW(0, kTestClass, L"", WS_POPUP, 0, 0, 320, 180, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+    list.push_back(std::move(screen));
+    Screen& s = *list.back();
+    EXPECT_TRUE(StartRenderer(s, MediaKind::Web, static_cast<HWND>(s.window), 320, 180, u""));
+    if (paused) s.renderer->SetPaused(true);
+    return s;
+  }
+
+  static bool Ready(const Screen& s) { return s.renderer && s.renderer->ready; }
+
+  std::u16string savedDataDir_;
+  std::u16string folder_;
+};
+
+TEST_F(WebWallpaper, TwoAskingWhileTheEnvironmentIsBeingCreatedBothGetViewsInOrder) {
+  SetVariable(L"LH_FAKEWEBVIEW_ENV_DELAY_MS", L"300");
+  const std::u16string page = gApp.dataDir + u"\\page.html";
+  harness::WriteFileBytes(W(page), "<html></html>");
+  Screen& first = AddScreen(gScreens, folder_);
+  Screen& second = AddScreen(gScreens, page);
+  EXPECT_TRUE(gWebWallpaperEnvironment.creating);
+  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(first) && Ready(second); }, 5000));
+  EXPECT_EQ(RecordLinesStarting("environment ").size(), 1u) << "one environment for both";
+  EXPECT_NE(RecordLinesStarting("environment ")[0].find("userdata=" + Utf8(W(gApp.dataDir)) + "\\web args="
+                                                        "--autoplay-policy=no-user-gesture-required --mute-audio "
+                                                        "--disable-background-networking --disable-features="
+                                                        "msSmartScreenProtection,msEdgeEnhanceImagesEnabled "),
+            std::string::npos);
+  const auto requests = RecordLinesStarting("controller-request ");
+  ASSERT_EQ(requests.size(), 2u);
+  char parent[32];
+  snprintf(parent, sizeof parent, "parent=%llx ", static_cast<unsigned long long>(
+                                                       reinterpret_cast<uintptr_t>(first.window)));
+  EXPECT_NE(requests[0].find(parent), std::string::npos) << "the first to ask is served first";
+  // A folder shows its index.html; a file shows itself.
+  const auto navigations = RecordLinesStarting("navigate ");
+  ASSERT_EQ(navigations.size(), 2u);
+  EXPECT_EQ(navigations[0].substr(navigations[0].find(' ', 9) + 1), FileUrl(W(folder_ + u"\\index.html")));
+  EXPECT_EQ(navigations[1].substr(navigations[1].find(' ', 9) + 1), FileUrl(W(page)));
+  for (const auto& line : navigations)
+    EXPECT_EQ(WaitForRecord("muted " + IdOf(line, "navigate ")), "muted " + IdOf(line, "navigate ") + " 1");
+  // Once the environment exists a new wallpaper asks for its view at once.
+  Screen& third = AddScreen(gScreens, gApp.dataDir + u"\\missing");
+  EXPECT_EQ(RecordLinesStarting("controller-request ").size(), 3u);
+  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(third); }, 5000));
+  EXPECT_NE(RecordLinesStarting("navigate ").back().find("/missing/index.html"), std::string::npos)
+      << "a missing path counts as a folder";
+}
+
+TEST_F(WebWallpaper, ASurfaceRebuiltBeforeItsViewArrivesClosesTheLateView) {
+  SetVariable(L"LH_FAKEWEBVIEW_CONTROLLER_DELAY_MS", L"400");
+  Screen& screen = AddScreen(gScreens, folder_);
+  const std::string request = WaitForRecord("controller-request ");
+  ASSERT_FALSE(request.empty());
+  const std::string late = IdOf(request, "controller-request ");
+  // Rebuilt: the old surface goes, a new one comes with a view of its own.
+  DestroySurface(screen);
+  gScreens.clear();
+  Screen& rebuilt = AddScreen(gScreens, folder_);
+  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(rebuilt); }, 5000));
+  EXPECT_EQ(WaitForRecord("close " + late), "close " + late);
+  EXPECT_TRUE(RecordLinesStarting("navigate " + late + " ").empty()) << "the late view never shows a page";
+  HWND view = FindWindowExW(static_cast<HWND>(rebuilt.window), nullptr, L"FakeWebViewChild", nullptr);
+  EXPECT_TRUE(view && Shown(view));
+}
+
+TEST_F(WebWallpaper, APausedScreenComesUpHiddenAndSuspendedAndShowsOnResume) {
+  SetVariable(L"LH_FAKEWEBVIEW_CONTROLLER_DELAY_MS", L"100");
+  Screen& screen = AddScreen(gScreens, folder_, true);
+  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(screen); }, 5000));
+  const std::string id = IdOf(WaitForRecord("navigate "), "navigate ");
+  HWND view = FindWindowExW(static_cast<HWND>(screen.window), nullptr, L"FakeWebViewChild", nullptr);
+  ASSERT_NE(view, nullptr);
+  EXPECT_FALSE(Shown(view));
+  EXPECT_EQ(WaitForRecord("visible " + id), "visible " + id + " 0");
+  EXPECT_EQ(WaitForRecord("suspend " + id), "suspend " + id);
+  screen.renderer->SetPaused(false);
+  EXPECT_TRUE(Shown(view));
+  EXPECT_EQ(RecordLinesStarting("visible " + id).back(), "visible " + id + " 1");
+  EXPECT_EQ(WaitForRecord("resumed " + id), "resumed " + id);
+  screen.renderer->SetPaused(true);
+  EXPECT_FALSE(Shown(view));
+  EXPECT_EQ(RecordLinesStarting("suspend " + id).size(), 2u);
+}
+
+TEST_F(WebWallpaper, ADesktopOfWebWallpapersLeavesTheFrameTimerDisarmed) {
+  Screen& a = AddScreen(gScreens, folder_);
+  Screen& b = AddScreen(gScreens, folder_);
+  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(a) && Ready(b); }, 5000));
+  gApp.frameTimerState = {};
+  UpdateFrameTimer();
+  EXPECT_FALSE(gApp.frameTimerState.armed);
+}
+
+TEST_F(WebWallpaper, ScreensaverWindowsShowWebWallpapersToo) {
+  Screen& saver = AddScreen(gSavers, folder_);
+  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(saver); }, 5000));
+  EXPECT_NE(FindWindowExW(static_cast<HWND>(saver.window), nullptr, L"FakeWebViewChild", nullptr), nullptr);
+}
+
+TEST_F(WebWallpaper, NoRuntimeLeavesTheSurfaceBlackAndTheNextWallpaperTriesAgain) {
+  UseRuntimeThroughVariable(false);
+  Screen& screen = AddScreen(gScreens, folder_);
+  EXPECT_FALSE(gWebWallpaperEnvironment.creating);
+  EXPECT_FALSE(Ready(screen));
+  UseRuntimeThroughVariable(true);
+  Screen& next = AddScreen(gScreens, folder_);
+  EXPECT_TRUE(harness::WaitUntil([&] { return Ready(next); }, 5000));
+  EXPECT_NE(render_test::ReadLog().find("WebView2 runtime not found"), std::string::npos);
+  EXPECT_FALSE(Ready(screen)) << "the callback of the failed attempt was dropped";
+}
+
+}  // namespace
