@@ -2,20 +2,24 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 #include "base/log_format.h"
 #include "base/wide_win.h"
 
 namespace {
 std::u16string gLogPath;
+std::mutex gLogLock;
 }  // namespace
 
 void SetLogFolder(const std::u16string& folder) { gLogPath = folder + u"\\log.txt"; }
 
 void LogLine(const std::u16string& message) {
   // The main thread and the bake thread both log: with read sharing only,
-  // whichever opened second lost its line. Append-only handles that share
-  // writing each add their line whole at the end. A reader elsewhere that
-  // does not share writing gets a few short retries.
+  // whichever opened second lost its line, and two appends at once may land
+  // at the same offset (Wine), so the lines of this process go one at a time.
+  // A reader elsewhere that does not share writing gets a few short retries.
+  std::lock_guard<std::mutex> oneLineAtATime(gLogLock);
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 5 && file == INVALID_HANDLE_VALUE; ++attempt) {
     if (attempt > 0) Sleep(2);
