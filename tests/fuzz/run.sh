@@ -3,8 +3,9 @@
 #   FUZZ_SECONDS=N  each target for N seconds (20 by default, as in make test)
 #   FUZZ_RUNS=N     each target for N executions (make fuzz: 10 million)
 #   FUZZ_TARGETS    a space-separated subset (settings_fuzz gif_fuzz ...)
-# Each target starts from its committed seeds (tests/fuzz/corpus/<target>) and
-# the corpus it grew in the build folder on earlier runs.
+# Each target starts from its committed seeds (tests/fuzz/corpus/<target>);
+# long runs (FUZZ_RUNS) also from the corpus earlier long runs grew in the
+# build folder, while brief runs start afresh so make test keeps its time.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 build=${LH_BUILD:-$PWD/build}
@@ -23,13 +24,15 @@ if [ -n "${FUZZ_RUNS:-}" ]; then limit=(-runs="$FUZZ_RUNS"); else limit=(-max_to
 passed=0 failed=0
 for t in $targets; do
   seeds=tests/fuzz/corpus/$t
-  mkdir -p "$out/corpus/$t" "$out/crash/$t"
+  corpus=$out/corpus/$t
+  if [ -z "${FUZZ_RUNS:-}" ]; then corpus=$out/brief/$t; rm -rf "$corpus"; fi
+  mkdir -p "$corpus" "$out/crash/$t"
   t0=$(date +%s)
   "$out/build/$t" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$out/crash/$t/" "$out/corpus/$t" $( [ -d "$seeds" ] && echo "$seeds" ) >"$out/$t.log" 2>&1
+    -artifact_prefix="$out/crash/$t/" "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) >"$out/$t.log" 2>&1
   status=$?
   runs=$(grep -oE '^stat::number_of_executed_units: *[0-9]+' "$out/$t.log" | grep -oE '[0-9]+$' | tail -n1)
-  echo "$t: ${runs:-?} executions in $(( $(date +%s) - t0 )) s, corpus $(ls "$out/corpus/$t" | wc -l) inputs"
+  echo "$t: ${runs:-?} executions in $(( $(date +%s) - t0 )) s, $(ls "$corpus" | wc -l) new inputs"
   if [ $status -ne 0 ]; then
     grep -E 'ERROR|SUMMARY|^[a-z].*(range|finite|lost|canvas|bar|blank|size|rule|delay|budget)' "$out/$t.log" | head -n 10
     echo "$t: crash input kept in $out/crash/$t/"
