@@ -83,7 +83,8 @@ kills=0 torn=0 replaced=0
 for i in $(seq 50); do
   "$tool" picture.png --preset sparkle --size 256 -o small.mp4 2>/dev/null &
   pid=$!
-  sleep "$(awk -v r=$RANDOM -v s=$span_ms 'BEGIN { printf "%.3f", r / 32767 * s / 1000 }')"
+  # Within the first two thirds of a bake's time, so most land while it runs even as the load changes.
+  sleep "$(awk -v r=$RANDOM -v s=$span_ms 'BEGIN { printf "%.3f", r / 32767 * s * 2 / 3 / 1000 }')"
   kill -KILL $pid 2>/dev/null && kills=$((kills + 1))
   wait $pid 2>/dev/null
   now=$(md5sum < small.mp4)
@@ -92,9 +93,9 @@ for i in $(seq 50); do
     if [ "$(probe nb_read_frames small.mp4)" = 360 ]; then replaced=$((replaced + 1)); before=$now; else torn=$((torn + 1)); fi
   fi
 done
-echo "     50 re-bakes of ~${span_ms} ms: $kills killed mid-way, $replaced finished first"
+echo "     50 re-bakes of ~${span_ms} ms: $kills killed mid-way, $((50 - kills)) finished first ($replaced changed the video)"
 check "killed re-bakes never tear the video under the final name" test $torn -eq 0
-check "... and most kills land during the bake" test $kills -ge 25
+check "... and kills land during the bakes" test $kills -ge 20
 rm -f small.baking.mp4
 
 # Previews: eleven files once; a second run reuses them untouched.
