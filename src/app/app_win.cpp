@@ -18,6 +18,7 @@
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "bake/bake_child_win.h"
+#include "bake/bake_thread_win.h"
 #include "desktop/screens_win.h"
 #include "library/library_window_win.h"
 #include "library/samples_win.h"
@@ -65,7 +66,7 @@ void CreateImagingFactory() {
 }
 
 void LoadOrCreateSettings() {
-  if (LoadSettings(gApp.dataDir + u"\\lumenhollow.ini")) return;
+  if (LoadSettings(gApp.dataDir + u"\\lumenhollow.ini") != SettingsStart::FirstRun) return;
   gApp.firstRun = true;
   unsigned counter = 0;
   EnumDisplayMonitors(nullptr, nullptr, AssignSampleWallpapers, reinterpret_cast<LPARAM>(&counter));
@@ -164,6 +165,9 @@ void RunMessageLoop() {
 }
 
 void Shutdown() {
+  // WM_DESTROY has joined the bake thread already; this is for a loop that
+  // ended without it. A bake must not outlive Media Foundation.
+  CancelAndJoinBake();
   ReleaseWebViewEnvironments();
   ReleaseGraphicsAtExit();
   gApp.imagingFactory.Reset();

@@ -17,12 +17,15 @@ constexpr int32_t kPreviewFps = 12, kPreviewFrames = 144, kPreviewSide = 480;
 std::mutex gQueueLock;
 std::vector<BakeProgressRecord> gQueue;
 std::thread gBakeThread;
+// Main thread only. Once the main window is gone a late page command must not
+// start a thread that would outlive the joins of shutdown.
+bool gBakeClosed = false;
 
 void Bake(const BakeJob& job, const BakeEnvironment& env, const std::atomic<uint8_t>& cancel, const BakePush& push) {
   const int32_t preset = job.preset;
   const std::u16string folder = env.videoFolder();
   env.createFolder(folder);
-  const std::u16string output = BakedFilePath(folder, env.displayName(job.source), preset, env.separator);
+  std::u16string output = BakedFilePath(folder, env.displayName(job.source), preset, env.separator);
   std::vector<uint32_t> pixels;
   int32_t width = 0, height = 0;
   bool ok = env.decode(job.source, 0, pixels, width, height);
@@ -30,7 +33,7 @@ void Bake(const BakeJob& job, const BakeEnvironment& env, const std::atomic<uint
     BakeEffect effect;
     effect.Init(std::move(pixels), width, height, preset);
     ok = EncodeVideoFile(effect, env, output, kBakeFps, kBakeFrames, cancel,
-                         [&](int32_t pct) { push(BakeProgressRecord{0, preset, pct, {}}); });
+                         [&](int32_t pct) { push(BakeProgressRecord{0, preset, pct, {}}); }, &output);
   }
   push(ok ? BakeProgressRecord{2, preset, 100, output} : BakeProgressRecord{3, preset, 100, {}});
   if (!ok && cancel.load() == 0) env.log(u"could not animate " + job.source);
@@ -64,7 +67,8 @@ void Previews(const BakeJob& job, const BakeEnvironment& env, const std::atomic<
 }  // namespace
 
 bool EncodeVideoFile(BakeEffect& effect, const BakeEnvironment& env, const std::u16string& finalPath, int32_t fps,
-                     int32_t frameCount, const std::atomic<uint8_t>& cancel, std::function<void(int32_t)> progress) {
+                     int32_t frameCount, const std::atomic<uint8_t>& cancel, std::function<void(int32_t)> progress,
+                     std::u16string* keptAt) {
   const std::u16string temp = TemporaryVideoPath(finalPath);
   bool ok;
   {
@@ -72,9 +76,23 @@ bool EncodeVideoFile(BakeEffect& effect, const BakeEnvironment& env, const std::
     std::unique_ptr<EncodeSink> sink = env.makeSink();
     ok = sink && EncodeLoopVideo(effect, *sink, temp, fps, frameCount, cancel, std::move(progress));
   }
-  ok = ok && env.replaceFile(temp, finalPath);
-  if (!ok) env.deleteFile(temp);
-  return ok;
+  if (!ok) {
+    env.deleteFile(temp);
+    return false;
+  }
+  if (env.replaceFile(temp, finalPath)) {
+    if (keptAt) *keptAt = finalPath;
+    return true;
+  }
+  // A video playing as a wallpaper cannot be replaced; the new one is kept
+  // beside it rather than thrown away after the whole encode.
+  const std::u16string beside = keptAt ? NextFreeVideoPath(finalPath, env.exists) : std::u16string();
+  if (!beside.empty() && env.replaceFile(temp, beside)) {
+    *keptAt = beside;
+    return true;
+  }
+  env.deleteFile(temp);
+  return false;
 }
 
 void RunBakeJob(const BakeJob& job, const BakeEnvironment& env, const std::atomic<uint8_t>& cancel,
@@ -107,6 +125,10 @@ std::vector<BakeProgressRecord> TakeBakeProgress() {
 }
 
 void StartBakeJob(const std::u16string& path, int32_t preset) {
+  if (gBakeClosed) {
+    PushBakeProgress(BakeProgressRecord{3, preset, preset >= 0 ? 100 : 0, {}});
+    return;
+  }
   if (gBakeBusy.load() != 0) gBakeCancel.exchange(1);
   if (gBakeThread.joinable()) gBakeThread.join();
   gBakeCancel.exchange(0);
@@ -134,4 +156,9 @@ void StartBakeJob(const std::u16string& path, int32_t preset) {
 void StopBakeThread() {
   gBakeCancel.exchange(1);
   if (gBakeThread.joinable()) gBakeThread.join();
+}
+
+void CloseBakeJobs() {
+  gBakeClosed = true;
+  StopBakeThread();
 }

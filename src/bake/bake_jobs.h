@@ -51,9 +51,12 @@ using BakePush = std::function<void(BakeProgressRecord)>;
 void RunBakeJob(const BakeJob& job, const BakeEnvironment& env, const std::atomic<uint8_t>& cancel,
                 const BakePush& push);
 // One video into `finalPath` through a temporary file, so a failure or a
-// cancel never touches an earlier video of the same name.
+// cancel never touches an earlier video of the same name. With `keptAt`, a
+// final name that cannot be replaced (the video is playing) gives way to the
+// next free numbered name, and `keptAt` says where the video went.
 bool EncodeVideoFile(BakeEffect& effect, const BakeEnvironment& env, const std::u16string& finalPath, int32_t fps,
-                     int32_t frameCount, const std::atomic<uint8_t>& cancel, std::function<void(int32_t)> progress);
+                     int32_t frameCount, const std::atomic<uint8_t>& cancel, std::function<void(int32_t)> progress,
+                     std::u16string* keptAt = nullptr);
 
 // Process-wide job state, shared between the main thread and the bake thread.
 extern std::atomic<uint8_t> gBakeBusy;
@@ -63,8 +66,11 @@ BakeEnvironment& BakeEnvironmentSlot();
 
 // Main thread: cancels and joins any running job, then starts this one.
 void StartBakeJob(const std::u16string& path, int32_t preset);
-// Main thread, at shutdown: sets the cancel flag and joins the bake thread.
+// Main thread: sets the cancel flag and joins the bake thread.
 void StopBakeThread();
+// Main thread, at shutdown: stops the bake thread for good. A command that
+// arrives later starts no thread; it is answered with a failure record.
+void CloseBakeJobs();
 // Any thread: appends under the lock, then notifies the main window.
 void PushBakeProgress(BakeProgressRecord record);
 // Main thread: takes every queued record at once, leaving the queue empty.

@@ -61,14 +61,33 @@ std::u16string PreviewFilePath(std::u16string_view folder, std::u16string_view k
   return path;
 }
 
-std::u16string TemporaryVideoPath(std::u16string_view finalPath) {
-  const size_t slash = finalPath.find_last_of(u"\\/");
-  const size_t dot = finalPath.find_last_of(u'.');
+namespace {
+
+// The path with `insert` put before the extension of its file name, if any.
+std::u16string BeforeExtension(std::u16string_view path, std::u16string_view insert) {
+  const size_t slash = path.find_last_of(u"\\/");
+  const size_t dot = path.find_last_of(u'.');
   const bool hasExtension = dot != std::u16string_view::npos && (slash == std::u16string_view::npos || dot > slash);
-  std::u16string temp(finalPath.substr(0, hasExtension ? dot : finalPath.size()));
-  temp += u".baking";
-  if (hasExtension) temp += finalPath.substr(dot);
-  return temp;
+  std::u16string result(path.substr(0, hasExtension ? dot : path.size()));
+  result += insert;
+  if (hasExtension) result += path.substr(dot);
+  return result;
+}
+
+}  // namespace
+
+std::u16string TemporaryVideoPath(std::u16string_view finalPath) { return BeforeExtension(finalPath, u".baking"); }
+
+std::u16string NumberedVideoPath(std::u16string_view path, int32_t n) {
+  return BeforeExtension(path, u" (" + AsciiToUtf16(std::to_string(n)) + u")");
+}
+
+std::u16string NextFreeVideoPath(std::u16string_view path, const std::function<bool(const std::u16string&)>& exists) {
+  for (int32_t n = 2; n <= kMaxNumberedVideos; ++n) {
+    std::u16string candidate = NumberedVideoPath(path, n);
+    if (!exists(candidate)) return candidate;
+  }
+  return {};
 }
 
 namespace {

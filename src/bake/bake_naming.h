@@ -1,6 +1,7 @@
 #pragma once
 // Names, sizes and command-line fields of bake jobs: pure functions.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,13 @@ std::u16string PreviewFilePath(std::u16string_view folder, std::u16string_view k
 // Where a video is encoded before it replaces `finalPath`: same folder, same
 // extension, so the container is chosen as for the final name.
 std::u16string TemporaryVideoPath(std::u16string_view finalPath);
+// "<name> (n).<ext>": where a finished bake goes when its own name cannot be
+// replaced, as while that video plays as a wallpaper.
+std::u16string NumberedVideoPath(std::u16string_view path, int32_t n);
+// The first NumberedVideoPath from 2 up that `exists` does not find; empty
+// when all of the first kMaxNumberedVideos are taken.
+std::u16string NextFreeVideoPath(std::u16string_view path, const std::function<bool(const std::u16string&)>& exists);
+inline constexpr int32_t kMaxNumberedVideos = 999;
 
 // The text after "--bake ": "<preset> <size> <source>|<output>".
 struct BakeChildArguments {

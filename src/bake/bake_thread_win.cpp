@@ -55,4 +55,4 @@ const bool gInstalled = (BakeEnvironmentSlot() = WindowsEnvironment(), true);
 
 }  // namespace
 
-void CancelAndJoinBake() { StopBakeThread(); }
+void CancelAndJoinBake() { CloseBakeJobs(); }

@@ -1,3 +1,4 @@
 #pragma once
-// Sets the cancel flag of a running bake and waits for its thread to end.
+// At shutdown: cancels a running bake, waits for its thread to end and
+// starts no other.
 void CancelAndJoinBake();

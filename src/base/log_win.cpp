@@ -2,18 +2,31 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 #include "base/log_format.h"
 #include "base/wide_win.h"
 
 namespace {
 std::u16string gLogPath;
+std::mutex gLogLock;
 }  // namespace
 
 void SetLogFolder(const std::u16string& folder) { gLogPath = folder + u"\\log.txt"; }
 
 void LogLine(const std::u16string& message) {
-  const std::u16string& path = gLogPath;
-  HANDLE file = CreateFileW(W(path), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+  // The main thread and the bake thread both log: with read sharing only,
+  // whichever opened second lost its line, and two appends at once may land
+  // at the same offset (Wine), so the lines of this process go one at a time.
+  // A reader elsewhere that does not share writing gets a few short retries.
+  std::lock_guard<std::mutex> oneLineAtATime(gLogLock);
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 5 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    if (attempt > 0) Sleep(2);
+    file = CreateFileW(W(gLogPath), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0,
+                       nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) return;
+  }
   if (file == INVALID_HANDLE_VALUE) return;
   SYSTEMTIME st;
   GetLocalTime(&st);

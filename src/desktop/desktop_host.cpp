@@ -11,3 +11,11 @@ void* ChooseDesktopHost(const DesktopShellFacts& facts) {
   }
   return candidate ? candidate : facts.progman;
 }
+
+bool BeginRebuild(void*& host, bool renderingStopped, bool (*ensureDevice)()) {
+  if (renderingStopped || ensureDevice()) return true;
+  host = nullptr;
+  return false;
+}
+
+bool HostVanished(const void* host, bool hostIsWindow) { return host != nullptr && !hostIsWindow; }

@@ -22,3 +22,12 @@ struct DesktopShellFacts {
 // puts it right after the top-level window holding the icon view, and the last
 // such window in the walk decides. Without any WorkerW, Progman itself hosts.
 void* ChooseDesktopHost(const DesktopShellFacts& facts);
+
+// The start of a rebuild, before the host is looked for: false when there is
+// no device to draw with (unless rendering is stopped). The host remembered
+// from the last rebuild is then forgotten: once the shell restarted it is
+// dead, and housekeeping would find it so every second and rebuild and log
+// again. The next display change, shell restart or resume tries again.
+bool BeginRebuild(void*& host, bool renderingStopped, bool (*ensureDevice)());
+// Housekeeping re-attaches when the remembered host is no longer a window.
+bool HostVanished(const void* host, bool hostIsWindow);

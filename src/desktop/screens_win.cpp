@@ -7,6 +7,7 @@
 #include "app/main_window_win.h"
 #include "app/settings_store_win.h"
 #include "base/wide_win.h"
+#include "desktop/desktop_host.h"
 #include "desktop/desktop_host_win.h"
 #include "desktop/screen_model.h"
 #include "library/library_host_win.h"
@@ -115,7 +116,10 @@ bool SomeRecordWithoutWindow() {
 void RebuildScreens() {
   const bool hadWindow = AnyWindow();
   DestroyAllSurfaces();
-  if (!gRenderingStopped && !EnsureDevice()) return;
+  void* host = gDesktopHost;
+  const bool proceed = BeginRebuild(host, gRenderingStopped, EnsureDevice);
+  gDesktopHost = static_cast<HWND>(host);
+  if (!proceed) return;
   gDesktopHost = FindDesktopHost();
   ReadFriendlyNames();
   EnumDisplayMonitors(nullptr, nullptr, AddScreen, 0);
@@ -181,7 +185,7 @@ void RefreshSystemWallpaper() {
 }
 
 bool DesktopVanished() {
-  if (gDesktopHost && !IsWindow(gDesktopHost)) return true;
+  if (HostVanished(gDesktopHost, IsWindow(gDesktopHost))) return true;
   for (const auto& s : gScreens)
     if (s->window && !IsWindow(static_cast<HWND>(s->window))) return true;
   return false;

@@ -4,10 +4,11 @@
 #include <new>
 
 bool FitsFrameCache(uint64_t frameCount, uint32_t width, uint32_t height) {
-  const uint64_t frameBytes = uint64_t{width} * height * 4;  // at most 2^66 / 2^32: fits
-  if (frameBytes == 0) return true;
-  // count * frameBytes <= budget, asked without the product that could wrap.
-  return frameCount <= kFrameCacheBudget / frameBytes;
+  // width * height fits 64 bits; times 4 it may not (2^31 x 2^31 x 4 wraps to 0).
+  const uint64_t framePixels = uint64_t{width} * height;
+  if (framePixels == 0) return true;
+  // count * pixels * 4 <= budget, asked without the products that could wrap.
+  return frameCount <= kFrameCacheBudget / 4 / framePixels;
 }
 
 double FrameDelaySeconds(uint32_t hundredths) { return hundredths < 2 ? 0.1 : hundredths / 100.0; }

@@ -70,6 +70,37 @@ check "interrupted re-bake stops with 130" test $status -eq 130
 check "... keeps the earlier video" test "$(md5sum < baked.mp4)" = "$before"
 check "... and removes its temporary file" test ! -e baked.baking.mp4
 
+# Killed at random moments during re-bakes (small ones, so fifty stay quick):
+# the final name always holds the earlier video or a whole new one.
+"$tool" picture.png --preset breathe --size 256 -o earlier.mp4 2>/dev/null
+t0=$(date +%s%N)
+"$tool" picture.png --preset sparkle --size 256 -o small.mp4 2>/dev/null
+span_ms=$(( ($(date +%s%N) - t0) / 1000000 + 50 ))
+# The earlier video differs from what the re-bakes make, so a finished one shows.
+mv earlier.mp4 small.mp4
+before=$(md5sum < small.mp4)
+kills=0 torn=0 replaced=0 tries=0
+# Fifty kills that land mid-bake; a bake that finishes first does not count.
+while [ $kills -lt 50 ] && [ $tries -lt 90 ]; do
+  tries=$((tries + 1))
+  "$tool" picture.png --preset sparkle --size 256 -o small.mp4 2>/dev/null &
+  pid=$!
+  # Within the first two thirds of a bake's time, so most land while it runs even as the load changes.
+  sleep "$(awk -v r=$RANDOM -v s=$span_ms 'BEGIN { printf "%.3f", r / 32767 * s * 2 / 3 / 1000 }')"
+  kill -KILL $pid 2>/dev/null
+  wait $pid 2>/dev/null
+  [ $? -eq 137 ] && kills=$((kills + 1))  # killed, not finished first
+  now=$(md5sum < small.mp4)
+  if [ "$now" != "$before" ]; then
+    # Only a finished bake may change it, and then the video is whole.
+    if [ "$(probe nb_read_frames small.mp4)" = 360 ]; then replaced=$((replaced + 1)); before=$now; else torn=$((torn + 1)); fi
+  fi
+done
+echo "     $tries re-bakes of ~${span_ms} ms: $kills killed mid-way, $((tries - kills)) finished first ($replaced changed the video)"
+check "killed re-bakes never tear the video under the final name" test $torn -eq 0
+check "... in fifty kills during the bakes" test $kills -ge 50
+rm -f small.baking.mp4
+
 # Previews: eleven files once; a second run reuses them untouched.
 "$tool" --previews picture.png previews > first.txt 2>/dev/null
 check "previews exit 0" test $? -eq 0

@@ -11,6 +11,10 @@ before(async () => { browser = await launch(); });
 after(async () => { await browser.close(); });
 
 const lake = fx.U + 'lake.jpg';
+const cat = fx.U + 'cat.gif';
+// Preview files as the program names them: the picture key (FNV-1a of the path), then the preset.
+const PREVIEWS = 'C:\\Users\\ana\\AppData\\Roaming\\Lumenhollow\\previews\\';
+const previewOf = { [lake]: (i) => PREVIEWS + '71539aa7-' + i + '.mp4', [cat]: (i) => PREVIEWS + 'cb4c0df7-' + i + '.mp4' };
 const PRESETS = ['Gentle drift', 'Breathe', 'Dreamy ripple', 'Snowfall', 'Rainy day', 'Fireflies',
   'Bokeh lights', 'Sunbeam', 'Cloud shadows', 'Vintage film', 'Sparkle'];
 const bakeMsg = (kind, preset, pct, path) => ({ t: 'bake', kind, preset, pct, path: path || '', url: path ? media('clip.webm') : '' });
@@ -33,7 +37,7 @@ test('previews of all eleven presets arrive as looping muted videos', async () =
   await pg.getByRole('button', { name: 'Preview all effects' }).click();
   await p.expectPosted([cmd('previews', lake)]);
   assert.equal(await pg.locator('.preset.waiting').count(), 11);
-  for (const i of [3, 0, 10]) await p.deliver(bakeMsg(1, i, 0, 'C:\\Users\\ana\\AppData\\Roaming\\Lumenhollow\\previews\\p' + i + '.mp4'));
+  for (const i of [3, 0, 10]) await p.deliver(bakeMsg(1, i, 0, previewOf[lake](i)));
   const vids = await pg.$$eval('.preset video', (els) => els.map((v) => ({
     preset: v.closest('.preset').dataset.preset, loop: v.loop, muted: v.muted, src: v.src,
   })));
@@ -105,6 +109,34 @@ test('cancelling sends "bakecancel"; a cancelled or failed bake says so without 
   await pg.locator('.card', { hasText: 'Cat' }).locator('.card-more').click();
   await pg.getByRole('menuitem', { name: 'Bake into a video…' }).click();
   assert.equal(await pg.locator('#bake-select').inputValue(), fx.U + 'cat.gif');
+  assert.deepEqual(p.errors, []);
+  await p.close();
+});
+
+test('previews land only in the tiles of their own picture, and a previews failure never ends a bake', async () => {
+  const p = await studio();
+  const pg = p.page;
+  await pg.getByRole('button', { name: 'Preview all effects' }).click();
+  await p.deliver(bakeMsg(1, 0, 0, previewOf[lake](0)));
+  // Switch to Cat and ask for its previews while Lake's records are still queued.
+  await pg.locator('#bake-select').selectOption(cat);
+  await pg.getByRole('button', { name: 'Preview all effects' }).click();
+  await p.expectPosted([cmd('previews', lake), cmd('previews', cat)]);
+  for (const i of [1, 2]) await p.deliver(bakeMsg(1, i, 0, previewOf[lake](i)));
+  assert.equal(await pg.locator('.preset video').count(), 0, "Lake's previews stay out of Cat's tiles");
+  assert.equal(await pg.locator('.preset.waiting').count(), 11);
+  await p.deliver(bakeMsg(1, 2, 0, previewOf[cat](2)));
+  assert.deepEqual(await pg.$$eval('.preset video', (els) => els.map((v) => v.closest('.preset').dataset.preset)), ['2']);
+  assert.match(await pg.locator('#bake-preview-note').textContent(), /1 of 11/);
+
+  // A bake runs; a late previews failure (pct 0) must not be taken for its end.
+  await pg.getByRole('button', { name: /^Bake “/ }).click();
+  await p.deliver(bakeMsg(0, 0, 20));
+  await p.deliver(bakeMsg(3, 4, 0));
+  assert.equal(await pg.locator('#bake-cancel').isVisible(), true, 'the bake is still running');
+  assert.match(await pg.locator('#bake-message').textContent(), /20 %/);
+  await p.deliver(bakeMsg(0, 0, 30));
+  assert.equal(await pg.locator('#bake-progress').getAttribute('aria-valuenow'), '30');
   assert.deepEqual(p.errors, []);
   await p.close();
 });

@@ -44,6 +44,26 @@ TEST(BakeNaming, PictureKeysAndFileNames) {
   EXPECT_EQ(TemporaryVideoPath(u"/a.b/out"), u"/a.b/out.baking");
 }
 
+TEST(BakeNaming, NextFreeNameBesideABusyVideo) {
+  struct Case {
+    const char16_t* path;
+    std::set<std::u16string> taken;
+    const char16_t* want;
+  } cases[] = {
+      {u"V:\\L\\Photo - Snowfall.mp4", {}, u"V:\\L\\Photo - Snowfall (2).mp4"},
+      {u"V:\\L\\Photo - Snowfall.mp4", {u"V:\\L\\Photo - Snowfall (2).mp4"}, u"V:\\L\\Photo - Snowfall (3).mp4"},
+      {u"V:\\L\\Photo - Snowfall.mp4", {u"V:\\L\\Photo - Snowfall (3).mp4"}, u"V:\\L\\Photo - Snowfall (2).mp4"},
+      {u"/v.d/Photo", {}, u"/v.d/Photo (2)"},
+      {u"/v/a.b.mp4", {}, u"/v/a.b (2).mp4"},
+  };
+  for (const Case& c : cases) {
+    const auto exists = [&](const std::u16string& p) { return c.taken.count(p) > 0; };
+    EXPECT_EQ(NextFreeVideoPath(c.path, exists), c.want);
+  }
+  EXPECT_EQ(NumberedVideoPath(u"/v/x.mp4", 12), u"/v/x (12).mp4");
+  EXPECT_EQ(NextFreeVideoPath(u"/v/x.mp4", [](const std::u16string&) { return true; }), u"");
+}
+
 TEST(BakeNaming, ChildArguments) {
   BakeChildArguments a = ParseBakeChildArguments(u"3 0 C:\\p\\lake.jpg|C:\\out\\lake.mp4");
   EXPECT_TRUE(a.hasSeparator);
@@ -129,6 +149,7 @@ struct FakePlatform {
   std::map<std::u16string, int> contents;  // which encode wrote it
   std::vector<std::u16string> logs;
   std::set<std::u16string> decodable{u"/p/lake.jpg"};
+  std::set<std::u16string> busy;  // open elsewhere: cannot be replaced
   int decodes = 0, encodes = 0;
   int32_t lastMaxSide = -1;
   int failEncodeAtStep = 0;
@@ -183,7 +204,7 @@ struct FakePlatform {
       contents.erase(f);
     };
     env.replaceFile = [this](const std::u16string& from, const std::u16string& to) {
-      if (!files.count(from)) return false;
+      if (!files.count(from) || busy.count(to)) return false;
       files.erase(from);
       files.insert(to);
       contents[to] = contents[from];
@@ -224,6 +245,23 @@ TEST(BakeJobs, BakeReportsProgressThenTheVideo) {
   RunJob(fake, u"/p/lake.jpg", 3, cancel);
   EXPECT_EQ(fake.files.size(), 2u);
   EXPECT_EQ(fake.contents[u"/videos/Lake - Snowfall.mp4"], 3);
+  EXPECT_TRUE(fake.logs.empty());
+}
+
+TEST(BakeJobs, ARebakeOverAPlayingVideoKeepsTheNewOneUnderTheNextFreeName) {
+  FakePlatform fake;
+  std::atomic<uint8_t> cancel{0};
+  const std::u16string video = u"/videos/Lake - Snowfall.mp4";
+  RunJob(fake, u"/p/lake.jpg", 3, cancel);
+  fake.busy.insert(video);
+  auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
+  EXPECT_EQ(records.back().kind, 2);
+  EXPECT_EQ(records.back().path, u"/videos/Lake - Snowfall (2).mp4");
+  EXPECT_EQ(fake.contents[video], 1) << "the playing video is untouched";
+  EXPECT_EQ(fake.contents[records.back().path], 2);
+  records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
+  EXPECT_EQ(records.back().path, u"/videos/Lake - Snowfall (3).mp4");
+  EXPECT_EQ(fake.files.size(), 3u) << "no temporary file left";
   EXPECT_TRUE(fake.logs.empty());
 }
 
@@ -326,6 +364,23 @@ TEST(BakeJobs, ThreadQueueAndFlags) {
   int finals = 0;
   for (const auto& r : records) finals += r.kind >= 2;
   EXPECT_EQ(finals, 2);
+
+  // After shutdown a late page command starts no thread; the page hears of a failure.
+  StartBakeJob(u"/p/lake.jpg", 2);
+  CloseBakeJobs();
+  TakeBakeProgress();
+  const int decodes = fake.decodes;
+  StartBakeJob(u"/p/lake.jpg", 3);
+  StartBakeJob(u"/p/lake.jpg", -1);
+  EXPECT_EQ(gBakeBusy.load(), 0);
+  records = TakeBakeProgress();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].kind, 3);
+  EXPECT_EQ(records[0].pct, 100);
+  EXPECT_EQ(records[1].kind, 3);
+  EXPECT_EQ(records[1].pct, 0);
+  CloseBakeJobs();
+  EXPECT_EQ(fake.decodes, decodes);
   BakeEnvironmentSlot() = BakeEnvironment{};
 }
 

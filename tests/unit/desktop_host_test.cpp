@@ -53,3 +53,31 @@ TEST(DesktopHost, ChoiceForEachShellLayout) {
 }
 
 }  // namespace
+
+namespace {
+
+bool deviceMade = false;
+bool MakeDevice() { return deviceMade; }
+
+TEST(DesktopHost, ARebuildWithoutADeviceForgetsTheDeadHostSoHousekeepingStaysQuiet) {
+  struct Case {
+    const char* what;
+    bool stopped, device, proceeds, hostKept;
+  } cases[] = {
+      {"device made", false, true, true, true},
+      {"no device", false, false, false, false},
+      {"rendering stopped: no device asked for", true, false, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    void* host = H(7);  // the host of the last rebuild; the shell has restarted since
+    deviceMade = c.device;
+    EXPECT_EQ(BeginRebuild(host, c.stopped, MakeDevice), c.proceeds);
+    EXPECT_EQ(host, c.hostKept ? H(7) : nullptr);
+    // Housekeeping asks whether the host vanished; a forgotten host never has.
+    EXPECT_EQ(HostVanished(host, false), c.hostKept);
+  }
+  EXPECT_FALSE(HostVanished(H(7), true));
+}
+
+}  // namespace

@@ -148,6 +148,8 @@ TEST(FrameCacheTest, BudgetBoundaryIsExactAndNeverWraps) {
   EXPECT_FALSE(FitsFrameCache(std::numeric_limits<uint64_t>::max(), 1, 1));
   EXPECT_FALSE(FitsFrameCache(0x40000001ull, 1, 1));  // 4 * count wraps 32 bits to 4
   EXPECT_TRUE(FitsFrameCache(0x3000000ull, 1, 1));
+  EXPECT_FALSE(FitsFrameCache(1, 0x80000000u, 0x80000000u));  // 2^64 bytes would wrap to 0
+  EXPECT_FALSE(FitsFrameCache(1, 0xFFFFFFFFu, 0xFFFFFFFFu));
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // The settings file and the log on a real Windows file system.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/app_state_win.h"
 #include "base/log_win.h"
+#include "base/text.h"
 #include "app/settings_store_win.h"
 #include "base/wide_win.h"
 #include "harness_win.h"
@@ -41,12 +44,63 @@ TEST_F(SettingsStore, SaveThenLoadKeepsEverything) {
   SaveSettings();
   const Settings saved = gSettings;
   gSettings = Settings{};
-  ASSERT_TRUE(LoadSettings(U16(Ini().c_str())));
+  ASSERT_EQ(LoadSettings(U16(Ini().c_str())), SettingsStart::Loaded);
   EXPECT_EQ(FormatSettings(gSettings), FormatSettings(saved));
   EXPECT_FALSE(harness::FileExists(Temp()));
 }
 
-TEST_F(SettingsStore, MissingFileIsAFirstRun) { EXPECT_FALSE(LoadSettings(U16(Ini().c_str()))); }
+TEST_F(SettingsStore, MissingFileIsAFirstRun) { EXPECT_EQ(LoadSettings(U16(Ini().c_str())), SettingsStart::FirstRun); }
+
+// Opens the file without sharing, as a sync tool or a virus scanner may, and
+// lets go after `holdMs`.
+class Holder {
+ public:
+  Holder(const std::wstring& path, DWORD holdMs) : holdMs_(holdMs) {
+    file_ = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    thread_ = std::thread([this] {
+      Sleep(holdMs_);
+      CloseHandle(file_);
+    });
+  }
+  ~Holder() { thread_.join(); }
+  bool Holding() const { return file_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE file_;
+  DWORD holdMs_;
+  std::thread thread_;
+};
+
+TEST_F(SettingsStore, AFileHeldByAnotherProgramIsNeverTakenForAFirstRun) {
+  const std::string mine = "fps=60\r\nlib=C:\\mine.mp4\r\nscreen:A=C:\\a.mp4\r\n";
+  harness::WriteFileBytes(Ini(), mine);
+  {
+    // Held for a moment: read once it is free.
+    Holder holder(Ini(), 500);
+    ASSERT_TRUE(holder.Holding());
+    EXPECT_EQ(LoadSettings(U16(Ini().c_str())), SettingsStart::Loaded);
+    EXPECT_EQ(gSettings.fps, 60);
+    EXPECT_EQ(gSettings.userList.size(), 1u);
+  }
+  gSettings = Settings{};
+  {
+    // Held past the retries: defaults, one log line, and no save ever lands on it.
+    Holder holder(Ini(), 3000);
+    EXPECT_EQ(LoadSettings(U16(Ini().c_str())), SettingsStart::Unreadable);
+  }
+  EXPECT_EQ(gSettings.fps, 30);
+  gSettings.fps = 120;
+  SaveSettings();
+  EXPECT_EQ(harness::ReadFileBytes(Ini()), mine);
+  const std::string log = harness::ReadFileBytes(dir_ + L"\\log.txt");
+  EXPECT_NE(log.find(" could not read lumenhollow.ini (error 32); running on defaults and leaving the file untouched\r\n"),
+            std::string::npos) << log;
+  EXPECT_EQ(log.find("\r\n"), log.size() - 2) << "one line";
+  // A later start that can read it again saves as usual.
+  EXPECT_EQ(LoadSettings(U16(Ini().c_str())), SettingsStart::Loaded);
+  SaveSettings();
+  EXPECT_EQ(harness::ReadFileBytes(Ini()), FormatSettings(gSettings));
+}
 
 TEST_F(SettingsStore, ASaveThatCannotReplaceTheFileLeavesTheOldOneIntact) {
   const std::string old = "fps=60\r\nlib=C:\\mine.mp4\r\n";
@@ -70,6 +124,31 @@ TEST_F(SettingsStore, ASaveThatCannotReplaceTheFileLeavesTheOldOneIntact) {
 
   SaveSettings();
   EXPECT_EQ(harness::ReadFileBytes(Ini()), FormatSettings(gSettings));
+}
+
+TEST_F(SettingsStore, LogLinesFromTwoThreadsAllLandWholeAndInOrder) {
+  // The bake thread and the main thread log at the same time.
+  constexpr int kLines = 300;
+  const auto writer = [](char16_t who) {
+    for (int i = 0; i < kLines; ++i) LogLine(std::u16string(1, who) + u" line " + AsciiToUtf16(std::to_string(i)));
+  };
+  std::thread bake(writer, u'b');
+  writer(u'm');
+  bake.join();
+  const std::string log = harness::ReadFileBytes(dir_ + L"\\log.txt");
+  int next[2] = {0, 0};
+  size_t lines = 0;
+  for (size_t at = 0; at < log.size();) {
+    const size_t end = log.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = log.substr(at, end - at);
+    at = end + 2;
+    ++lines;
+    ASSERT_GT(line.size(), 20u) << line;
+    const int who = line[20] == 'b' ? 0 : 1;
+    EXPECT_EQ(line.substr(20), std::string(1, line[20]) + " line " + std::to_string(next[who]++)) << "whole and in order";
+  }
+  EXPECT_EQ(lines, 2u * kLines);
 }
 
 TEST_F(SettingsStore, LogLinesAppendAsUtf8WithTimeAndCrLf) {

@@ -32,7 +32,7 @@
       })),
       set: {
         pfs: b(set.pfs), pcov: b(set.pcov), pbat: b(set.pbat), start: b(set.start),
-        fps: LH.clamp(Math.round(LH.num(set.fps, 30)), 5, 120), fit: b(set.fit),
+        fps: LH.clamp(Math.round(LH.num(set.fps, 30)), 5, 240), fit: b(set.fit),
         idle: LH.clamp(Math.round(LH.num(set.idle, 0)), 0, 2),
         idleMin: LH.clamp(Math.round(LH.num(set.idleMin, 10)), 1, 120),
       },

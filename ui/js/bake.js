@@ -25,6 +25,22 @@
 
   function pictures(st) { return st.items.filter((it) => it.kind === 'image'); }
 
+  // The program names a preview "<key>-<preset>.mp4", the key being the low 32 bits
+  // of the 64-bit FNV-1a hash of the picture path's UTF-16LE bytes. Records still
+  // queued for an earlier picture must not land in this one's tiles.
+  function pictureKey(path) {
+    const mask = (1n << 64n) - 1n;
+    let h = 0xcbf29ce484222325n;
+    for (let i = 0; i < path.length; i++) {
+      const unit = path.charCodeAt(i);
+      for (const byte of [unit & 0xff, unit >> 8]) h = ((h ^ BigInt(byte)) * 0x100000001b3n) & mask;
+    }
+    return (h & 0xffffffffn).toString(16).padStart(8, '0');
+  }
+  function previewOf(path, picture, preset) {
+    return LH.baseName(path) === pictureKey(picture) + '-' + preset + '.mp4';
+  }
+
   function buildTiles() {
     PRESETS.forEach((name, i) => {
       const media = LH.el('span', { class: 'preset-media' });
@@ -144,7 +160,7 @@
     const url = LH.safeUrl(m.url);
     const validPreset = Number.isInteger(preset) && preset >= 0 && preset < PRESETS.length;
     if (kind === 1) {
-      if (!validPreset || !s.previewsFor || !url) return;
+      if (!validPreset || !s.previewsFor || !url || !previewOf(LH.str(m.path), s.previewsFor, preset)) return;
       s.previews[preset] = url;
       const ready = s.previews.filter(Boolean).length;
       previewNote.textContent = ready + ' of ' + PRESETS.length + ' previews ready';
@@ -170,7 +186,8 @@
       libBtn.addEventListener('click', () => { LH.showView('wallpapers'); LH.library.reveal(path); });
       message.replaceChildren(document.createTextNode('Done: ' + name + ' is in your library. '), applyBtn, libBtn);
     } else if (kind === 3) {
-      if (pct >= 100 || s.baking) {
+      // A bake's end carries 100; a previews failure carries 0, even while a bake runs.
+      if (pct >= 100) {
         s.baking = false;
         syncButtons();
         say(s.cancelled ? 'Bake cancelled. Nothing was saved.' : 'That bake did not finish. Try another picture or effect.', s.cancelled ? '' : 'warn');

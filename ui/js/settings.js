@@ -49,7 +49,7 @@
   }
 
   function build() {
-    const fps = LH.el('input', { type: 'range', min: '5', max: '120', step: '1', id: 'set-fps', 'aria-describedby': 'set-fps-out' });
+    const fps = LH.el('input', { type: 'range', min: '5', max: '240', step: '1', id: 'set-fps', 'aria-describedby': 'set-fps-out' });
     const fpsOut = LH.el('output', { id: 'set-fps-out', for: 'set-fps' });
     fps.addEventListener('input', () => { fpsOut.textContent = fps.value + ' fps'; });
     fps.addEventListener('change', () => LH.bridge.send('set', 'fps', fps.value));
