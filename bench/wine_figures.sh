@@ -26,6 +26,10 @@ data=$LH_WINE_APPDATA/Lumenhollow
 log=$data/log.txt
 mkdir -p "$data"
 picture=$(winepath -w "$work/picture.png")
+# The test runtime stands in for the web view: it loads no browser, so the
+# figure after the library closed is the program'"'"'s own side of it.
+runtime=$(find "$win/fakewebview" -path "*/EBWebView/x64/EmbeddedBrowserWebView.dll" 2>/dev/null | head -n1)
+[ -n "$runtime" ] && export WEBVIEW2_BROWSER_EXECUTABLE_FOLDER=$(winepath -w "$(dirname "$(dirname "$(dirname "$runtime")")")")
 gif=$(winepath -w "$work/loop.gif")
 
 settings() {  # settings WALLPAPER GPU_EFFECTS: the one wallpaper spans the screen
@@ -88,6 +92,13 @@ echo "  private memory, one 1080p picture, library never opened"
 echo "                                   $(( $(private_kib) / 1024 )) MiB (Private_Clean + Private_Dirty)   target <= 40 MB"
 echo "                                   $(( $(private_kib $shell) / 1024 )) MiB for shellsim.exe, a bare Win32 window program: Wine itself"
 echo "  still picture, ${seconds} s           $(quiet_window)   target 0.0 %, 0 ticks"
+if [ -n "$runtime" ] && wine "$win/lhctl.exe" open >/dev/null && sleep 3 && wine "$win/lhctl.exe" close-library >/dev/null; then
+  sleep 3  # the working-set trim follows the window a second later
+  echo "  private memory after the library was opened and closed (test runtime, no browser)"
+  echo "                                   $(( $(private_kib) / 1024 )) MiB   target <= 40 MB"
+else
+  echo "  library opened and closed         not measured: no web-view runtime in $win"
+fi
 stop_app
 
 settings "$gif" 1
@@ -99,7 +110,6 @@ wine "$win/lhctl.exe" pause
 sleep 1
 echo "  Pause all on that GIF, ${seconds} s   $(quiet_window)   target 0.0 %, 0 ticks"
 stop_app
-echo "  library opened and closed         not measured: the library window needs the web view"
 kill $shell 2>/dev/null
 wait $shell 2>/dev/null
 true

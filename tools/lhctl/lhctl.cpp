@@ -1,6 +1,6 @@
 // lhctl: asks a running Lumenhollow to do what its tray menu does, so scripts
 // can drive it, and waits for what it shows.
-// Usage: lhctl wait [seconds] | open | pause | autostart | exit [seconds] | saver [seconds]
+// Usage: lhctl wait [seconds] | open | close-library | pause | autostart | exit [seconds] | saver [seconds]
 #include <windows.h>
 
 #include <cstdio>
@@ -40,7 +40,8 @@ int WaitForSaver(int seconds) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fputs("usage: lhctl wait [seconds] | open | pause | autostart | exit [seconds] | saver [seconds]\n", stderr);
+    std::fputs("usage: lhctl wait [seconds] | open | close-library | pause | autostart | exit [seconds] | "
+               "saver [seconds]\n", stderr);
     return 2;
   }
   const wchar_t* verb = argv[1];
@@ -51,6 +52,11 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   if (std::wcscmp(verb, L"wait") == 0) return 0;
+  if (std::wcscmp(verb, L"close-library") == 0) {
+    HWND library = FindWindowW(L"LumenhollowLibrary", nullptr);
+    if (library) PostMessageW(library, WM_CLOSE, 0, 0);
+    return library ? 0 : 1;
+  }
   const WPARAM command = std::wcscmp(verb, L"open") == 0        ? 1
                          : std::wcscmp(verb, L"pause") == 0     ? 2
                          : std::wcscmp(verb, L"autostart") == 0 ? 3
