@@ -98,8 +98,8 @@ void ConvertChromaRow(const float* top, const float* bottom, int32_t width, uint
     const F4 r = sum[0], g = sum[1], b = sum[2];
     const I4 cu = ToBytes4(128.0f - 0.1006f * r - 0.3386f * g + 0.4392f * b + 0.5f, 16.0f, 240.0f);
     const I4 cv = ToBytes4(0.4392f * r + 128.0f - 0.3989f * g - 0.0403f * b + 0.5f, 16.0f, 240.0f);
-    StoreBytes4(uv + x, __builtin_shuffle(cu, cv, I4{0, 4, 1, 5}));
-    StoreBytes4(uv + x + 4, __builtin_shuffle(cu, cv, I4{2, 6, 3, 7}));
+    StoreBytes4(uv + x, I4{cu[0], cv[0], cu[1], cv[1]});
+    StoreBytes4(uv + x + 4, I4{cu[2], cv[2], cu[3], cv[3]});
   }
   for (; x + 1 < width; x += 2) {
     float sum[3];
