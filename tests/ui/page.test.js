@@ -193,7 +193,9 @@ test('every control has a name for screen readers, and reduced motion is respect
   // No movement: transitions are off and preview videos wait for the pointer.
   await pg.getByRole('tab', { name: 'Bake studio' }).click();
   await pg.getByRole('button', { name: 'Preview all effects' }).click();
-  await p.deliver({ t: 'bake', kind: 1, preset: 2, pct: 0, path: 'p.mp4', url: require('./harness').media('clip.webm') });
+  // A preview of the first picture (Lake), named as the program names it.
+  const lakePreview = 'C:\\Users\\ana\\AppData\\Roaming\\Lumenhollow\\previews\\71539aa7-2.mp4';
+  await p.deliver({ t: 'bake', kind: 1, preset: 2, pct: 0, path: lakePreview, url: require('./harness').media('clip.webm') });
   await pg.waitForTimeout(300);
   assert.equal(await pg.locator('.preset video').evaluate((v) => v.paused), true);
   assert.equal(await pg.locator('.preset').first().evaluate((e) => getComputedStyle(e.querySelector('.preset-media'), '::after').animationName), 'none');
