@@ -57,16 +57,25 @@ fi
   ini=$data/lumenhollow.ini
   rm -rf "$data" "$out/bridge.port" "$out/bridge.txt"
   # Takes a screenshot of the private display once the screensaver window shows
-  # the video: it is black until the first frame arrives.
+  # the video (it is black until the first frame arrives), within $2 seconds of
+  # its start, and while the window is still there.
   saver_shot() {
-    local rect
+    local rect end
     rect=$(wine "$win/lhctl.exe" saver "$1" | tr -d "\r") && [ -n "$rect" ] || return 1
-    for _ in $(seq 20); do
-      import -window root -display "$DISPLAY" "$out/screensaver.png" 2>/dev/null || { sleep 0.25; continue; }
-      [ "$(convert "$out/screensaver.png" -resize 1x1\! -format "%[fx:int(255*maxima)]" info:)" -gt 8 ] && break
+    end=$((SECONDS + $2))
+    while [ $SECONDS -lt $end ]; do
+      if import -window root -display "$DISPLAY" "$out/saver-try.png" 2>/dev/null &&
+         [ "$(convert "$out/saver-try.png" -resize 1x1\! -format "%[fx:int(255*maxima)]" info:)" -gt 8 ]; then
+        wine "$win/lhctl.exe" saver 1 >/dev/null 2>&1 || break
+        mv "$out/saver-try.png" "$out/screensaver.png"
+        echo "run: screenshot $out/screensaver.png (screensaver window at $rect)"
+        return 0
+      fi
       sleep 0.25
     done
-    echo "run: screenshot $out/screensaver.png (screensaver window at $rect)"
+    rm -f "$out/saver-try.png"
+    echo "run: the screensaver window at $rect stayed black"
+    return 1
   }
   # The page asks for the screensaver preview once its screenshot is taken.
   "$here/library-bridge.sh" --port-file "$out/bridge.port" --screenshot "$out/library.png" --send saver \
@@ -93,7 +102,7 @@ fi
   fi
   saved=0
   if grep -q "^library-bridge: the page sent" "$out/bridge.txt"; then
-    saver_shot 10 && saved=1
+    saver_shot 10 6 && saved=1
   fi
   # Once the preview is over the program goes on as before.
   sleep 7
@@ -117,7 +126,7 @@ fi
     pid=$!
     wine "$win/lhctl.exe" wait 30 >/dev/null
     echo "run: waiting for the screensaver (a minute of idle time)"
-    saver_shot 90 || echo "run: no screensaver window came up; the log says why"
+    saver_shot 90 20 || echo "run: no screensaver window came up; the log says why"
     wine "$win/lhctl.exe" exit 15
     wait $pid || status2=$?
     echo "run: the second start ended with exit code $status2"
