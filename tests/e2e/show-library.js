@@ -2,14 +2,16 @@
 // for `make run` and for looking at the real page by hand.
 //
 //   node show-library.js [--port N] [--port-file FILE] [--screenshot FILE]
-//                        [--seconds N] [--headed] [--page FILE]
+//                        [--seconds N] [--headed] [--page FILE] [--send COMMAND]
 //
 // Listens on 127.0.0.1:N (0 or none: a free port, printed and written to
 // --port-file); start the program with LH_FAKEWEBVIEW_BRIDGE set to it. Once the
 // page has the program's first "state" it saves --screenshot, then runs for
 // --seconds (0: until the program closes its web views or on Ctrl+C). --headed
 // opens a browser window when there is a display. --page names the library.html
-// to show when the one beside the program's executable is not on disk.
+// to show when the one beside the program's executable is not on disk. --send
+// has the page send a command to the program after the screenshot, as its own
+// controls do (`saver` previews the screensaver).
 'use strict';
 const fs = require('node:fs');
 const path = require('node:path');
@@ -17,7 +19,7 @@ const { fileURLToPath, pathToFileURL } = require('node:url');
 const { PageBridge } = require('./bridge');
 
 function parse(argv) {
-  const o = { port: 0, portFile: '', screenshot: '', seconds: 0, headed: false,
+  const o = { port: 0, portFile: '', screenshot: '', seconds: 0, headed: false, send: '',
     page: path.resolve(__dirname, '../../ui/library.html') };
   for (let i = 0; i < argv.length; i++) {
     const a = argv[i];
@@ -28,6 +30,7 @@ function parse(argv) {
     else if (a === '--seconds') o.seconds = Number(value());
     else if (a === '--headed') o.headed = true;
     else if (a === '--page') o.page = path.resolve(value());
+    else if (a === '--send') o.send = value();
     else throw new Error(`unknown option ${a}`);
   }
   if (!Number.isInteger(o.port) || o.port < 0 || o.port > 65535) throw new Error('--port wants 0 to 65535');
@@ -63,6 +66,10 @@ async function main() {
         await page.waitForTimeout(1000);  // thumbnails decode after the first paint
         await page.screenshot({ path: o.screenshot });
         console.log(`library-bridge: screenshot ${o.screenshot}`);
+      }
+      if (o.send) {
+        await page.evaluate((name) => window.LH.bridge.send(name), o.send);
+        console.log(`library-bridge: the page sent "${o.send}"`);
       }
       for (const f of view.faults) console.log('library-bridge: ' + f);
     }).catch((e) => console.log('library-bridge: ' + e.message));
