@@ -10,10 +10,5 @@
 # close, after --seconds, or on Ctrl+C.
 set -euo pipefail
 e2e=$(cd "$(dirname "$0")/../tests/e2e" && pwd)
-if [ ! -x /usr/bin/chromium ] || ! command -v node >/dev/null; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends chromium nodejs npm >/dev/null
-fi
-[ -d "$e2e/node_modules/playwright-core" ] || (cd "$e2e" && npm ci --no-audit --no-fund --loglevel=error)
+"$(dirname "$0")/browser-deps.sh" library-bridge "$e2e" || exit 1
 exec node "$e2e/show-library.js" "$@"

@@ -11,20 +11,7 @@ export LH_BUILD=${LH_BUILD:-$repo/build}
 win=${LH_WIN:-$LH_BUILD/win}
 export LH_WIN=$win
 
-need=()
-[ -x /usr/bin/chromium ] || need+=(chromium)
-command -v node >/dev/null || need+=(nodejs)
-command -v npm >/dev/null || need+=(npm)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-  echo "e2e: installing ${need[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null || {
-    echo "e2e: could not install ${need[*]}"; echo "0 passed, 1 failed"; exit 1; }
-fi
-if [ ! -d node_modules/playwright-core ]; then
-  npm ci --no-audit --no-fund --loglevel=error || { echo "e2e: npm ci failed"; echo "0 passed, 1 failed"; exit 1; }
-fi
+"$here/../../scripts/browser-deps.sh" e2e "$here" || { echo "0 passed, 1 failed"; exit 1; }
 
 out=$LH_BUILD/e2e
 mkdir -p "$out"

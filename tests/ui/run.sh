@@ -7,20 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 export LH_BUILD=${LH_BUILD:-$(cd ../.. && pwd)/build}
 
-need=()
-[ -x /usr/bin/chromium ] || need+=(chromium)
-command -v node >/dev/null || need+=(nodejs)
-command -v npm >/dev/null || need+=(npm)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-  echo "ui: installing ${need[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null || {
-    echo "ui: could not install ${need[*]}"; echo "0 passed, 1 failed"; exit 1; }
-fi
-if [ ! -d node_modules/playwright-core ]; then
-  npm ci --no-audit --no-fund --loglevel=error || { echo "ui: npm ci failed"; echo "0 passed, 1 failed"; exit 1; }
-fi
+"$here/../../scripts/browser-deps.sh" ui "$here" || { echo "0 passed, 1 failed"; exit 1; }
 
 mkdir -p "$LH_BUILD/ui"
 tap=$LH_BUILD/ui/results.tap
