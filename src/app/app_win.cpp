@@ -14,6 +14,7 @@
 #include "app/main_window_win.h"
 #include "app/settings_store_win.h"
 #include "app/tray_win.h"
+#include "base/crash_log_win.h"
 #include "base/log_win.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
@@ -55,6 +56,7 @@ void ComputeFolders() {
   SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming);
   gApp.dataDir = U16(roaming) + u"\\Lumenhollow";
   SetLogFolder(gApp.dataDir);
+  RecordCrashesInLog();
   TraceStart();
   CoTaskMemFree(roaming);
   CreateDirectoryW(W(gApp.dataDir), nullptr);

@@ -37,3 +37,7 @@ void TraceFirstPresent() {
 void TraceFrameTick() {
   if (gTracing) LogLine(u"trace: frame tick");
 }
+
+void TracePauseReason(const std::u16string& reason) {
+  if (gTracing) LogLine(reason.empty() ? u"trace: playing" : u"trace: paused: " + reason);
+}

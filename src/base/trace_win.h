@@ -3,9 +3,13 @@
 // the log only when the environment variable LH_TRACE is set. Otherwise each
 // call tests one flag and returns.
 
+#include <string>
+
 // Reads LH_TRACE; call once at start-up, after SetLogFolder.
 void TraceStart();
 // "trace: first present N ms after process start, M ms CPU", once.
 void TraceFirstPresent();
 // "trace: frame tick" on every tick of the frame timer.
 void TraceFrameTick();
+// "trace: paused: REASON", or "trace: playing" when the reason is empty.
+void TracePauseReason(const std::u16string& reason);

@@ -33,7 +33,8 @@ void TakePauseSettings(const Settings& settings, PauseFacts& facts) {
 }
 
 bool IsShellWindowClass(std::u16string_view className) {
-  return className == u"Progman" || className == u"WorkerW" || className == u"Shell_TrayWnd" ||
+  // "#32769" is the desktop window, the foreground while nothing is active.
+  return className == u"#32769" || className == u"Progman" || className == u"WorkerW" || className == u"Shell_TrayWnd" ||
          className == u"Shell_SecondaryTrayWnd";
 }
 

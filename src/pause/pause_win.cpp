@@ -7,6 +7,7 @@
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"
 #include "app/main_window_win.h"
+#include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "desktop/screens_win.h"
 #include "library/library_host_win.h"
@@ -121,7 +122,9 @@ bool ScreensaverRunning() { return !gSavers.empty(); }
 
 void DecidePause() {
   const PauseDecision decision = DecidePause(GatherPauseFacts(), gScreens);
-  gPauseReason = PauseReasonText(decision.reason);
+  std::u16string reason(PauseReasonText(decision.reason));
+  if (reason != gPauseReason) TracePauseReason(reason);
+  gPauseReason = std::move(reason);
   const bool changed = ApplyPauseDecision(gScreens, decision);
   UpdateFrameTimer();
   if (changed) SetTimer(gApp.mainWindow, TIMER_TRIM, 2000, nullptr);

@@ -162,6 +162,8 @@ TEST(FullScreenTest, AnotherProcessHoldingItsWholeMonitor) {
       {"wallpaper host", [](ForegroundFacts& f) { f.className = u"WorkerW"; }, false},
       {"taskbar", [](ForegroundFacts& f) { f.className = u"Shell_TrayWnd"; }, false},
       {"second taskbar", [](ForegroundFacts& f) { f.className = u"Shell_SecondaryTrayWnd"; }, false},
+      {"the desktop window itself, foreground when nothing is active",
+       [](ForegroundFacts& f) { f.className = u"#32769"; }, false},
   };
   for (const Case& c : cases) {
     ForegroundFacts f = game;
