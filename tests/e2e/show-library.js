@@ -3,6 +3,7 @@
 //
 //   node show-library.js [--port N] [--port-file FILE] [--screenshot FILE]
 //                        [--seconds N] [--headed] [--page FILE] [--send COMMAND]
+//                        [--send-after FILE]
 //
 // Listens on 127.0.0.1:N (0 or none: a free port, printed and written to
 // --port-file); start the program with LH_FAKEWEBVIEW_BRIDGE set to it. Once the
@@ -11,7 +12,8 @@
 // opens a browser window when there is a display. --page names the library.html
 // to show when the one beside the program's executable is not on disk. --send
 // has the page send a command to the program after the screenshot, as its own
-// controls do (`saver` previews the screensaver).
+// controls do (`saver` previews the screensaver); with --send-after, not before
+// FILE exists.
 'use strict';
 const fs = require('node:fs');
 const path = require('node:path');
@@ -19,7 +21,7 @@ const { fileURLToPath, pathToFileURL } = require('node:url');
 const { PageBridge } = require('./bridge');
 
 function parse(argv) {
-  const o = { port: 0, portFile: '', screenshot: '', seconds: 0, headed: false, send: '',
+  const o = { port: 0, portFile: '', screenshot: '', seconds: 0, headed: false, send: '', sendAfter: '',
     page: path.resolve(__dirname, '../../ui/library.html') };
   for (let i = 0; i < argv.length; i++) {
     const a = argv[i];
@@ -31,6 +33,7 @@ function parse(argv) {
     else if (a === '--headed') o.headed = true;
     else if (a === '--page') o.page = path.resolve(value());
     else if (a === '--send') o.send = value();
+    else if (a === '--send-after') o.sendAfter = path.resolve(value());
     else throw new Error(`unknown option ${a}`);
   }
   if (!Number.isInteger(o.port) || o.port < 0 || o.port > 65535) throw new Error('--port wants 0 to 65535');
@@ -68,6 +71,7 @@ async function main() {
         console.log(`library-bridge: screenshot ${o.screenshot}`);
       }
       if (o.send) {
+        while (o.sendAfter && !fs.existsSync(o.sendAfter)) await page.waitForTimeout(250);
         await page.evaluate((name) => window.LH.bridge.send(name), o.send);
         console.log(`library-bridge: the page sent "${o.send}"`);
       }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `make run` without a display: it ends on its own within its time, exits 0,
 # runs the program from a folder laid out as installed, as a first run that
-# assigns the samples, and leaves its screenshots under build/run/.
+# assigns the samples, and leaves its screenshots (desktop, library page,
+# screensaver) under build/run/.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -18,7 +19,7 @@ check() {
 if [ ! -f "$win/build.ninja" ]; then
   cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
 fi
-cmake --build "$win" --target lumenhollow shellsim lhctl >/dev/null
+cmake --build "$win" --target lumenhollow shellsim lhctl fakewebview >/dev/null
 
 start=$(date +%s)
 output=$(env -u DISPLAY timeout 400 "$root/scripts/run.sh" "$win" 2>&1)
@@ -33,6 +34,7 @@ check "a first run assigns the samples" grep -q '^run: assigned .*\\wallpapers\\
 check "it says where the settings and the log are" \
   bash -c 'grep -q "^run: settings .*lumenhollow.ini$" <<<"$1" && grep -q "^run: log  .*log.txt$" <<<"$1"' _ "$output"
 check "it leaves a screenshot of the desktop" test -s "$build/run/desktop.png"
+check "it leaves a screenshot of the library page" test -s "$build/run/library.png"
 if grep -q VideoRenderer "$root/src/render/renderer_factory_win.cpp"; then
   check "it leaves a screenshot of the screensaver" test -s "$build/run/screensaver.png"
 else
