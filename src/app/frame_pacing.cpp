@@ -4,7 +4,7 @@
 
 bool FramesNeeded(std::span<const FrameNeed> records) {
   return std::any_of(records.begin(), records.end(), [](const FrameNeed& r) {
-    return r.needsFrames && !(r.paused && r.ready);
+    return r.needsFrames && !HoldsFrame(r.paused, r.ready);
   });
 }
 

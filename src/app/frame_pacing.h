@@ -10,6 +10,9 @@ struct FrameNeed {
   bool ready;        // Renderer::ready
 };
 
+// A paused renderer that has shown its first frame holds it: it is not ticked.
+inline bool HoldsFrame(bool paused, bool ready) { return paused && ready; }
+
 // True when some record must be ticked: it animates and is not both paused
 // and ready (a paused renderer still gets frames until it shows its first).
 bool FramesNeeded(std::span<const FrameNeed> records);

@@ -49,7 +49,7 @@ void RunFrame() {
   gApp.lastFrameCounter = now.QuadPart;
   bool becameReady = false;
   for (const auto& s : gScreens) {
-    if (!s->renderer || (s->paused && s->renderer->ready)) continue;
+    if (!s->renderer || HoldsFrame(s->paused, s->renderer->ready)) continue;
     const bool wasReady = s->renderer->ready;
     s->renderer->Tick(dt);
     becameReady |= !wasReady && s->renderer->ready;

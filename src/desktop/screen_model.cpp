@@ -72,3 +72,13 @@ SurfaceAction DecideSurface(std::u16string_view path, MediaVerdict media, Surfac
 std::u16string GpuEffectsOffMessage(std::u16string_view path) {
   return u"shader/GIF wallpapers are off (gpuEffects=0 in lumenhollow.ini): " + std::u16string(path);
 }
+
+bool SpansScreens(const Settings& settings, const ScreenList& monitors) {
+  return IsSpanMode(settings) && !monitors.empty();
+}
+
+bool NeedsSystemWallpaperRefresh(bool hadSurface, const ScreenList& screens, bool spanning) {
+  if (!hadSurface) return false;
+  if (spanning) return !screens.empty() && !screens.back()->window;
+  return std::any_of(screens.begin(), screens.end(), [](const auto& s) { return !s->window; });
+}

@@ -22,6 +22,15 @@ Rect SpanBounds(const ScreenList& screens);
 // Any mode text other than exactly "span" means one wallpaper per screen.
 bool IsSpanMode(const Settings& settings);
 
+// A rebuild spans when the mode says so and there is a monitor to span: then
+// only the spanning record gets a surface, else every monitor record does.
+bool SpansScreens(const Settings& settings, const ScreenList& monitors);
+
+// After a rebuild that had surfaces before: true when a record that should show
+// a wallpaper has none, so the system wallpaper must be drawn again in place of
+// the last frame left on the desktop.
+bool NeedsSystemWallpaperRefresh(bool hadSurface, const ScreenList& screens, bool spanning);
+
 // Appends the spanning record (key "span", the union as bounds and work area,
 // the span path) to a sorted list of monitor records; nothing for an empty list.
 // Returns the new record, or null.

@@ -105,12 +105,6 @@ bool AnyWindow() {
   return false;
 }
 
-bool SomeRecordWithoutWindow() {
-  for (const auto& s : gScreens)
-    if (!s->window) return true;
-  return false;
-}
-
 }  // namespace
 
 void RebuildScreens() {
@@ -124,7 +118,8 @@ void RebuildScreens() {
   ReadFriendlyNames();
   EnumDisplayMonitors(nullptr, nullptr, AddScreen, 0);
   SortScreens(gScreens);
-  if (IsSpanMode(gSettings) && !gScreens.empty()) {
+  const bool spanning = SpansScreens(gSettings, gScreens);
+  if (spanning) {
     Screen* span = AppendSpanRecord(gScreens, gSettings);
     ApplySurfaceRule(*span);
   } else {
@@ -133,10 +128,7 @@ void RebuildScreens() {
       ApplySurfaceRule(*screen);
     }
   }
-  // In span mode the monitor records never get windows; only the spanning one counts.
-  const bool missing = IsSpanMode(gSettings) && !gScreens.empty() ? !gScreens.back()->window
-                                                                  : SomeRecordWithoutWindow();
-  if (hadWindow && missing) RefreshSystemWallpaper();
+  if (NeedsSystemWallpaperRefresh(hadWindow, gScreens, spanning)) RefreshSystemWallpaper();
   DecidePause();
   SendState();
   SetTimer(gApp.mainWindow, TIMER_TRIM, 4000, nullptr);

@@ -56,6 +56,17 @@ void LibraryBridge::AddUserWallpapers(const std::vector<std::u16string>& paths) 
   Post(BuildAddedMessage(added));
 }
 
+void LibraryBridge::TakeBakeRecord(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path) {
+  if (kind == 2) {
+    auto& list = host_.CurrentSettings().userList;
+    if (std::find(list.begin(), list.end(), path) == list.end()) list.push_back(path);
+    host_.SaveSettings();
+    ScanLibrary();
+    SendState();
+  }
+  PostBakeMessage(kind, preset, pct, path);
+}
+
 void LibraryBridge::PostBakeMessage(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path) {
   if (!host_.LibraryViewExists()) return;
   const std::u16string url = path.empty() ? std::u16string() : probe_.FileUrl(path);

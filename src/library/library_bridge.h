@@ -34,6 +34,9 @@ class LibraryBridge {
   // Adds the usable paths to the user list, saves, rescans, sends "state", then "added".
   void AddUserWallpapers(const std::vector<std::u16string>& paths);
   void PostBakeMessage(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path);
+  // One record of a bake job, for the page; a finished bake (kind 2) also puts
+  // its video in the user list once, saves, rescans and sends "state" first.
+  void TakeBakeRecord(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path);
 
   // One message of the page; `dropped` is asked only by "drop".
   void HandleLibraryCommand(std::u16string_view text, const DroppedFiles& dropped = {});

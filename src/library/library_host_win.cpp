@@ -80,8 +80,8 @@ std::u16string FileUrl(const std::u16string& path) { return gProbe.FileUrl(path)
 void ScanLibrary() { gBridge.ScanLibrary(); }
 void SendState() { gBridge.SendState(); }
 void AddUserWallpapers(const std::vector<std::u16string>& paths) { gBridge.AddUserWallpapers(paths); }
-void PostBakeMessage(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path) {
-  gBridge.PostBakeMessage(kind, preset, pct, path);
+void TakeBakeRecord(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path) {
+  gBridge.TakeBakeRecord(kind, preset, pct, path);
 }
 void HandleLibraryCommand(const std::u16string& text, const DroppedFiles& dropped) {
   gBridge.HandleLibraryCommand(text, dropped);

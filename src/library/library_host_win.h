@@ -18,7 +18,7 @@ std::u16string FileUrl(const std::u16string& path);
 void ScanLibrary();
 void SendState();
 void AddUserWallpapers(const std::vector<std::u16string>& paths);
-void PostBakeMessage(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path);
+void TakeBakeRecord(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path);
 // `dropped` reads the files of the page's drop event; only "drop" asks it.
 void HandleLibraryCommand(const std::u16string& text, const DroppedFiles& dropped = {});
 // When the library window goes away its list is freed; the next "state" scans again.

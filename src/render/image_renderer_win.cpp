@@ -79,7 +79,7 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   // past that (or when the memory is not there) the picture fails to load.
   if (!canvas_.Allocate(canvasWidth_, canvasHeight_, MaxTextureSide())) return false;
   try {
-    delays_.assign(frameCount_, 0.1);
+    timeline_ = GifTimeline(frameCount_);
     frameCache_.clear();
     if (cacheFrames_) frameCache_.resize(frameCount_);
     // Every decoded frame lands here first; a frame never covers more than the canvas.
@@ -117,14 +117,13 @@ void ImageRenderer::Refresh() {
   UpdateConstants();
   // Without the cache, the canvas texture still holds the frame on screen.
   ID3D11ShaderResourceView* view = canvasView_.Get();
-  if (cacheFrames_) view = current_ < frameCache_.size() ? frameCache_[current_].Get() : nullptr;
+  const uint32_t current = timeline_.current();
+  if (cacheFrames_) view = current < frameCache_.size() ? frameCache_[current].Get() : nullptr;
   if (view) Blit(targetView_.Get(), view, constants_.Get(), surfaceWidth_, surfaceHeight_, swapChain_.Get());
 }
 
 void ImageRenderer::Tick(double seconds) {
-  if (frameCount_ < 2) return;
-  remaining_ -= seconds;
-  if (remaining_ <= 0.0) ShowFrame((current_ + 1) % frameCount_);
+  if (const auto next = timeline_.Advance(seconds)) ShowFrame(*next);
 }
 
 void ImageRenderer::ShowFrame(uint32_t index) {
@@ -138,8 +137,7 @@ void ImageRenderer::ShowFrame(uint32_t index) {
   // not be made stays off the screen rather than drawing garbage.
   if (view) Blit(targetView_.Get(), view, constants_.Get(), surfaceWidth_, surfaceHeight_, swapChain_.Get());
   ready = true;
-  current_ = index;
-  remaining_ = delays_[index];
+  timeline_.Show(index);
 }
 
 bool ImageRenderer::ComposeFrame(uint32_t index) {
@@ -149,7 +147,7 @@ bool ImageRenderer::ComposeFrame(uint32_t index) {
   frame->GetMetadataQueryReader(&reader);
   uint32_t left = ReadMetadata(reader.Get(), L"/imgdesc/Left", 0);
   uint32_t top = ReadMetadata(reader.Get(), L"/imgdesc/Top", 0);
-  delays_[index] = FrameDelaySeconds(ReadMetadata(reader.Get(), L"/grctlext/Delay", 10));
+  timeline_.SetDelay(index, FrameDelaySeconds(ReadMetadata(reader.Get(), L"/grctlext/Delay", 10)));
   canvas_.disposal = ReadMetadata(reader.Get(), L"/grctlext/Disposal", 0);
   ComPtr<IWICBitmapSource> converted;
   UINT frameWidth = 0, frameHeight = 0;

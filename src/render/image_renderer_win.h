@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "render/gif_canvas.h"
+#include "render/gif_timeline.h"
 #include "desktop/screen.h"
 
 class ImageRenderer : public Renderer {
@@ -26,10 +27,10 @@ class ImageRenderer : public Renderer {
   bool cacheFrames() const { return cacheFrames_; }
   bool decoderOpen() const { return decoder_ != nullptr; }
   uint32_t frameCount() const { return frameCount_; }
-  uint32_t current() const { return current_; }
+  uint32_t current() const { return timeline_.current(); }
   uint32_t canvasWidth() const { return canvasWidth_; }
   uint32_t canvasHeight() const { return canvasHeight_; }
-  const std::vector<double>& delays() const { return delays_; }
+  const std::vector<double>& delays() const { return timeline_.delays(); }
 
  private:
   void UpdateConstants();
@@ -44,7 +45,7 @@ class ImageRenderer : public Renderer {
   Microsoft::WRL::ComPtr<ID3D11Buffer> constants_;
   Microsoft::WRL::ComPtr<IWICBitmapDecoder> decoder_;
   std::vector<Microsoft::WRL::ComPtr<ID3D11ShaderResourceView>> frameCache_;
-  std::vector<double> delays_;
+  GifTimeline timeline_;
   Microsoft::WRL::ComPtr<ID3D11Texture2D> canvasTexture_;
   Microsoft::WRL::ComPtr<ID3D11ShaderResourceView> canvasView_;
   GifCanvas canvas_;
@@ -54,7 +55,5 @@ class ImageRenderer : public Renderer {
   uint32_t canvasHeight_ = 0;
   uint32_t surfaceWidth_ = 0;
   uint32_t surfaceHeight_ = 0;
-  uint32_t current_ = 0;
   bool cacheFrames_ = false;
-  double remaining_ = 0.0;
 };
