@@ -68,8 +68,15 @@ async function main() {
         console.log(`library-bridge: screenshot ${o.screenshot}`);
       }
       if (o.send) {
-        await page.evaluate((name) => window.LH.bridge.send(name), o.send);
-        console.log(`library-bridge: the page sent "${o.send}"`);
+        // The page's own sender for a command that takes no fields, found by its name.
+        const sent = await page.evaluate((name) => {
+          const commands = window.LH.bridge.commands;
+          const sender = Object.keys(commands).find((k) => commands[k] === name);
+          if (!sender || !window.LH.send[sender]) return false;
+          window.LH.send[sender]();
+          return true;
+        }, o.send);
+        console.log(sent ? `library-bridge: the page sent "${o.send}"` : `library-bridge: the page has no command "${o.send}"`);
       }
       for (const f of view.faults) console.log('library-bridge: ' + f);
     }).catch((e) => console.log('library-bridge: ' + e.message));
