@@ -76,7 +76,7 @@ async function main() {
           window.LH.send[sender]();
           return true;
         }, o.send);
-        console.log(sent ? `library-bridge: the page sent "${o.send}"` : `library-bridge: the page has no command "${o.send}"`);
+        console.log(`library-bridge: ${sent ? 'the page sent' : 'the page has no command'} "${o.send}"`);
       }
       for (const f of view.faults) console.log('library-bridge: ' + f);
     }).catch((e) => console.log('library-bridge: ' + e.message));

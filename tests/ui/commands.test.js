@@ -33,14 +33,17 @@ function programSide() {
   }
   const settings = source('src/base/settings.h');
   const ranges = {};
-  for (const m of settings.matchAll(/constexpr IntRange (k\w+)\{(-?\d+),\s*(-?\d+)\}/g)) ranges[m[1]] = { min: +m[2], max: +m[3] };
+  for (const m of settings.matchAll(/constexpr IntRange (k\w+)\{(-?\d+),\s*(-?\d+)\}/g)) {
+    ranges[m[1]] = { min: +m[2], max: +m[3] };
+  }
   const zoom = {
     min: +cut(settings, /kMinZoom = ([\d.]+)f;/, 'the smallest zoom'),
     max: +cut(settings, /kMaxZoom = ([\d.]+)f;/, 'the largest zoom'),
   };
   // The range the settings file, and so "state", holds fps to.
   const fileFps = cut(source('src/base/settings.cpp'), /\{u"fps",\s*&Settings::fps,\s*(k\w+)\}/, 'the file\'s fps range');
-  const presetTable = cut(source('src/bake/bake_effect.h'), /kPresetNames\[kPresetCount\]\s*=\s*\{([\s\S]*?)\};/, 'the preset names');
+  const presetTable = cut(source('src/bake/bake_effect.h'), /kPresetNames\[kPresetCount\]\s*=\s*\{([\s\S]*?)\};/,
+    'the preset names');
   const presets = [...presetTable.matchAll(/u"([^"]*)"/g)].map((m) => m[1]);
   return { names, keys, ranges, zoom, fileFps, presets };
 }
@@ -60,7 +63,9 @@ const sorted = (list) => [...list].sort();
 
 test('the page\'s command names and "set" keys are exactly the program\'s', async () => {
   const p = await ready();
-  const page = await p.page.evaluate(() => ({ names: Object.values(LH.bridge.commands), keys: Object.values(LH.bridge.settingKeys) }));
+  const page = await p.page.evaluate(() => ({
+    names: Object.values(LH.bridge.commands), keys: Object.values(LH.bridge.settingKeys),
+  }));
   assert.ok(prog.names.length >= 10 && Object.keys(prog.keys).length >= 5, 'the program\'s tables were read');
   assert.deepEqual(sorted(page.names), sorted(prog.names));
   assert.deepEqual(sorted(page.keys), sorted(Object.keys(prog.keys)));
@@ -119,7 +124,8 @@ test('numbers stay within the ranges the program clamps them to', async () => {
   ]);
   assert.deepEqual(kept, [120, 5, 1, 2, 13, null]);
   await p.expectPosted([
-    cmd('set', 'fps', '120'), cmd('set', 'fps', '5'), cmd('set', 'idlemin', '1'), cmd('set', 'idle', '2'), cmd('set', 'idlemin', '13'),
+    cmd('set', 'fps', '120'), cmd('set', 'fps', '5'), cmd('set', 'idlemin', '1'), cmd('set', 'idle', '2'),
+    cmd('set', 'idlemin', '13'),
   ]);
 
   // The controls offer exactly the program's ranges.

@@ -56,7 +56,9 @@
   function build() {
     const fpsId = idOf('fps');
     const fpsRange = LH.limits.fps;
-    const fps = LH.el('input', { type: 'range', min: String(fpsRange.min), max: String(fpsRange.max), step: '1', id: fpsId, 'aria-describedby': fpsId + '-out' });
+    const fps = LH.el('input', {
+      type: 'range', min: String(fpsRange.min), max: String(fpsRange.max), step: '1', id: fpsId, 'aria-describedby': fpsId + '-out',
+    });
     const fpsOut = LH.el('output', { id: fpsId + '-out', for: fpsId });
     fps.addEventListener('input', () => { fpsOut.textContent = fps.value + ' fps'; });
     fps.addEventListener('change', () => LH.send.setFps(fps.value));
