@@ -8,7 +8,8 @@
 #include <vector>
 
 // Pan and zoom of one screen's wallpaper: the centre of the visible part in
-// texture units, and the zoom (1 to 4 is honoured when placing the picture).
+// texture units, and the zoom (kMinZoom to kMaxZoom is honoured when placing
+// the picture).
 struct Frame {
   float x = 0.5f;
   float y = 0.5f;
@@ -43,6 +44,10 @@ inline constexpr IntRange kFpsRange{5, 240};
 inline constexpr IntRange kShaderScaleRange{25, 100};
 inline constexpr IntRange kIdleRange{0, 2};
 inline constexpr IntRange kIdleMinRange{1, 120};
+// "set fps" from the library page stops here, though the file allows more.
+inline constexpr IntRange kPageFpsRange{5, 120};
+inline constexpr float kMinZoom = 1.0f;
+inline constexpr float kMaxZoom = 4.0f;
 
 int32_t Clamp(int32_t value, IntRange range);
 

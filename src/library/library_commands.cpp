@@ -6,13 +6,12 @@
 #include <limits>
 #include <string>
 
+#include "bake/bake_effect.h"
 #include "base/paths.h"
 
 namespace {
 
 constexpr char16_t kSeparator = 0x001F;
-constexpr IntRange kPageFpsRange{5, 120};  // the page offers no more, though the file allows 240
-constexpr int32_t kLastPreset = 10;
 
 std::u16string_view Field(const std::vector<std::u16string_view>& fields, size_t index) {
   return index < fields.size() ? fields[index] : std::u16string_view();
@@ -211,7 +210,7 @@ void LibraryBridge::Previews(const Fields& f, const DroppedFiles&) {
 
 void LibraryBridge::Bake(const Fields& f, const DroppedFiles&) {
   const int32_t preset = ParseLeadingInt(Field(f, 2));
-  if (preset < 0 || preset > kLastPreset) return;
+  if (preset < 0 || preset >= kPresetCount) return;
   host_.StartBakeJob(std::u16string(Field(f, 1)), preset);
 }
 

@@ -29,7 +29,7 @@ UvRect ComputeUvRect(const FrameMap& frames, const std::u16string& screenKey, ui
   const auto found = frames.find(screenKey);
   if (found != frames.end()) {
     const Frame& frame = found->second;
-    const float z = Limit(frame.zoom, 1.0f, 4.0f);
+    const float z = Limit(frame.zoom, kMinZoom, kMaxZoom);
     r.du /= z;
     r.dv /= z;
     r.u = Limit(frame.x - r.du * 0.5f, 0.0f, 1.0f - r.du);

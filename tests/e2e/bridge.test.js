@@ -165,10 +165,11 @@ test('each web view gets its own page, which goes when its connection closes', a
   b.prog.close();
 });
 
-test('show-library.js shows the page a program opens, saves a screenshot and ends with it', async () => {
+test('show-library.js shows the page a program opens, saves a screenshot, sends a command and ends with it', async () => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'lh-show-'));
   const portFile = path.join(dir, 'port'), shot = path.join(dir, 'library.png');
-  const child = spawn(process.execPath, [path.join(__dirname, 'show-library.js'), '--port-file', portFile, '--screenshot', shot]);
+  const child = spawn(process.execPath, [path.join(__dirname, 'show-library.js'), '--port-file', portFile, '--screenshot', shot,
+    '--send', 'bakecancel']);
   let out = '';
   child.stdout.on('data', (d) => { out += d; });
   const ended = new Promise((r) => child.once('exit', r));
@@ -188,6 +189,7 @@ test('show-library.js shows the page a program opens, saves a screenshot and end
       await new Promise((r) => setTimeout(r, 100));
     }
     assert.deepEqual([...fs.readFileSync(shot).subarray(1, 4)].map((c) => String.fromCharCode(c)).join(''), 'PNG');
+    await prog.lineWhere((l) => l.string === 'bakecancel');
     prog.close();
     assert.equal(await ended, 0);
     assert.match(out, /showing .*ui\/library\.html/);

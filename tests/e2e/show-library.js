@@ -72,8 +72,15 @@ async function main() {
       }
       if (o.send) {
         while (o.sendAfter && !fs.existsSync(o.sendAfter)) await page.waitForTimeout(250);
-        await page.evaluate((name) => window.LH.bridge.send(name), o.send);
-        console.log(`library-bridge: the page sent "${o.send}"`);
+        // The page's own sender for a command that takes no fields, found by its name.
+        const sent = await page.evaluate((name) => {
+          const commands = window.LH.bridge.commands;
+          const sender = Object.keys(commands).find((k) => commands[k] === name);
+          if (!sender || !window.LH.send[sender]) return false;
+          window.LH.send[sender]();
+          return true;
+        }, o.send);
+        console.log(`library-bridge: ${sent ? 'the page sent' : 'the page has no command'} "${o.send}"`);
       }
       for (const f of view.faults) console.log('library-bridge: ' + f);
     }).catch((e) => console.log('library-bridge: ' + e.message));

@@ -9,6 +9,8 @@
   function normalize(m) {
     const s = LH.str;
     const b = (v) => v === true;
+    const L = LH.limits;
+    const whole = (v, d, r) => LH.clamp(Math.round(LH.num(v, d)), r.min, r.max);
     const frame = (f) => (Array.isArray(f) && f.length >= 3 && f.every((n) => typeof n === 'number' && Number.isFinite(n))
       ? { x: f[0], y: f[1], zoom: f[2] } : null);
     const set = m.set && typeof m.set === 'object' ? m.set : {};
@@ -31,10 +33,11 @@
         thumb: LH.safeUrl(o.thumb), url: LH.safeUrl(o.url),
       })),
       set: {
-        pfs: b(set.pfs), pcov: b(set.pcov), pbat: b(set.pbat), start: b(set.start),
-        fps: LH.clamp(Math.round(LH.num(set.fps, 30)), 5, 240), fit: b(set.fit),
-        idle: LH.clamp(Math.round(LH.num(set.idle, 0)), 0, 2),
-        idleMin: LH.clamp(Math.round(LH.num(set.idleMin, 10)), 1, 120),
+        pauseFullscreen: b(set.pfs), pauseCovered: b(set.pcov), pauseBattery: b(set.pbat),
+        startWithWindows: b(set.start),
+        fps: whole(set.fps, 30, L.reportedFps), fit: b(set.fit),
+        idle: whole(set.idle, 0, L.idle),
+        idleMin: whole(set.idleMin, 10, L.idleMin),
       },
       stats: {
         cpu: LH.num(stats.cpu, 0), ram: LH.num(stats.ram, 0),
@@ -67,17 +70,17 @@
   LH.chooseScreen = function (i) { target.index = i; target.wantSpan = false; LH.refresh(); };
   LH.setWantSpan = function (on) { target.wantSpan = on; LH.refresh(); };
 
-  // What the chosen target shows now: its path and frame.
+  // What the chosen target shows now: its path and frame, and the target itself.
   LH.targetInfo = function (t) {
     const st = LH.state;
     t = t || LH.target();
-    if (!st || t.kind === 'none') return { path: '', frame: null, w: 16, h: 9, key: null };
+    if (!st || t.kind === 'none') return { path: '', frame: null, w: 16, h: 9, key: null, target: t };
     if (t.kind === 'span') {
       const b = LH.unionBounds(st.screens);
-      return { path: st.span, frame: st.spanFrame, w: b.w, h: b.h, key: 'span' };
+      return { path: st.span, frame: st.spanFrame, w: b.w, h: b.h, key: 'span', target: t };
     }
     const sc = st.screens[t.index];
-    return { path: sc.path, frame: sc.frame, w: sc.w, h: sc.h, key: String(t.index) };
+    return { path: sc.path, frame: sc.frame, w: sc.w, h: sc.h, key: String(t.index), target: t };
   };
 
   LH.unionBounds = function (screens) {
@@ -90,8 +93,8 @@
   // Applies an item to whatever the user has chosen as target.
   LH.applyToTarget = function (path) {
     const t = LH.target();
-    if (t.kind === 'span') { target.wantSpan = false; LH.bridge.send('span', path); }
-    else if (t.kind === 'screen') LH.bridge.send('apply', t.index, path);
+    if (t.kind === 'span') { target.wantSpan = false; LH.send.span(path); }
+    else if (t.kind === 'screen') LH.send.apply(t.index, path);
   };
 
   const views = LH.views;
@@ -148,5 +151,5 @@
   }
   document.body.dataset.view = 'wallpapers';
   for (const v of views) if (v.init) { try { v.init(); } catch (err) { LH.reportFault(err); } }
-  LH.bridge.send('ready');
+  LH.send.ready();
 })(window.LH);

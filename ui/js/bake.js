@@ -205,19 +205,19 @@
     progress.firstElementChild.style.width = pct + '%';
   }
 
-  LH.bake = { choose: (path) => { LH.showView('bake'); choose(path); } };
+  LH.bake = { choose: (path) => { LH.showView('bake'); choose(path); }, presets: Object.freeze(PRESETS.slice()) };
 
   LH.addView({
     init() {
       buildTiles();
       sel.addEventListener('change', () => choose(sel.value));
-      LH.$('bake-add').addEventListener('click', () => { s.wantAdded = true; LH.bridge.send('add'); });
+      LH.$('bake-add').addEventListener('click', () => { s.wantAdded = true; LH.send.add(); });
       LH.$('bake-previews').addEventListener('click', () => {
         if (!s.picture) return;
         s.previewsFor = s.picture;
         s.previews.fill('');
         previewNote.textContent = 'Making previews…';
-        LH.bridge.send('previews', s.picture);
+        LH.send.previews(s.picture);
         for (let i = 0; i < PRESETS.length; i++) drawTile(i);
       });
       LH.$('bake-start').addEventListener('click', () => {
@@ -228,12 +228,12 @@
         setProgress(0);
         syncButtons();
         say('Starting “' + PRESETS[s.preset] + '”…');
-        LH.bridge.send('bake', s.picture, s.preset);
+        LH.send.bake(s.picture, s.preset);
         LH.$('bake-cancel').focus();
       });
       LH.$('bake-cancel').addEventListener('click', () => {
         s.cancelled = true;
-        LH.bridge.send('bakecancel');
+        LH.send.bakeCancel();
         say('Cancelling…');
       });
       LH.bridge.on('bake', onBake);

@@ -8,10 +8,14 @@
   const zoomIn = LH.$('frame-zoom');
   const zoomOut = LH.$('frame-zoom-out');
   const note = LH.$('frame-note');
+  const Z = LH.limits.zoom;
+  const limitZoom = (z) => LH.clamp(z, Z.min, Z.max);
+  zoomIn.min = String(Z.min);
+  zoomIn.max = String(Z.max);
 
   // Local view of the frame; the state's copy is taken only while the user is not
   // moving it, so a state message arriving mid-drag cannot make the picture jump.
-  const f = { key: null, path: '', x: 0.5, y: 0.5, zoom: 1, srcW: 0, srcH: 0, usable: false };
+  const f = { key: null, target: null, path: '', x: 0.5, y: 0.5, zoom: 1, srcW: 0, srcH: 0, usable: false };
   let touchedAt = 0;
   let dragging = null;
   let pending = false;
@@ -39,7 +43,7 @@
       const da = dstW / dstH, sa = f.srcW / f.srcH;
       if (sa > da) du = da / sa; else dv = sa / da;
     }
-    const z = LH.clamp(f.zoom, 1, 4);
+    const z = limitZoom(f.zoom);
     du /= z; dv /= z;
     u = LH.clamp(f.x - du / 2, 0, 1 - du);
     v = LH.clamp(f.y - dv / 2, 0, 1 - dv);
@@ -71,7 +75,7 @@
   function send() {
     if (!f.usable || f.key === null) return;
     if (![f.x, f.y, f.zoom].every(Number.isFinite)) { f.x = 0.5; f.y = 0.5; f.zoom = 1; }
-    LH.bridge.send('frame', f.key, f.x.toFixed(4), f.y.toFixed(4), f.zoom.toFixed(3));
+    LH.send.frame(f.target, f.x.toFixed(4), f.y.toFixed(4), f.zoom.toFixed(3));
   }
 
   // At most one command per painted frame while the pointer moves.
@@ -119,13 +123,13 @@
     fitBox();
     const keyChanged = ti.key !== f.key || ti.path !== f.path;
     if (keyChanged) {
-      f.key = ti.key; f.path = ti.path;
+      f.key = ti.key; f.target = ti.target; f.path = ti.path;
       loadMedia(framable ? item : null);
       touchedAt = 0;
     }
     if (keyChanged || !busy()) {
       const fr = ti.frame || { x: 0.5, y: 0.5, zoom: 1 };
-      f.x = LH.clamp(fr.x, 0, 1); f.y = LH.clamp(fr.y, 0, 1); f.zoom = LH.clamp(fr.zoom, 1, 4);
+      f.x = LH.clamp(fr.x, 0, 1); f.y = LH.clamp(fr.y, 0, 1); f.zoom = limitZoom(fr.zoom);
     }
     f.usable = framable && !st.set.fit && ti.key !== null;
     box.classList.toggle('disabled', !f.usable);
@@ -173,7 +177,7 @@
         if (!f.usable) return;
         e.preventDefault();
         const unit = e.deltaMode === 1 ? 40 : e.deltaMode === 2 ? 400 : 1;
-        f.zoom = LH.clamp(f.zoom * Math.exp(-e.deltaY * unit * 0.0015), 1, 4);
+        f.zoom = limitZoom(f.zoom * Math.exp(-e.deltaY * unit * 0.0015));
         changed();
       }, { passive: false });
       box.addEventListener('keydown', (e) => {
@@ -185,8 +189,8 @@
         else if (k === 'ArrowRight') f.x += step * r.du;
         else if (k === 'ArrowUp') f.y -= step * r.dv;
         else if (k === 'ArrowDown') f.y += step * r.dv;
-        else if (k === '+' || k === '=') f.zoom = LH.clamp(f.zoom * 1.1, 1, 4);
-        else if (k === '-' || k === '_') f.zoom = LH.clamp(f.zoom / 1.1, 1, 4);
+        else if (k === '+' || k === '=') f.zoom = limitZoom(f.zoom * 1.1);
+        else if (k === '-' || k === '_') f.zoom = limitZoom(f.zoom / 1.1);
         else if (k === '0' || k === 'Home') { reset(); e.preventDefault(); return; }
         else return;
         e.preventDefault();
@@ -195,7 +199,7 @@
       zoomIn.addEventListener('input', () => {
         const z = Number(zoomIn.value);
         if (!Number.isFinite(z)) return;
-        f.zoom = LH.clamp(z, 1, 4);
+        f.zoom = limitZoom(z);
         changed();
       });
       LH.$('frame-reset').addEventListener('click', reset);
@@ -210,6 +214,6 @@
     f.x = 0.5; f.y = 0.5; f.zoom = 1;
     touchedAt = performance.now();
     draw(); showZoom();
-    LH.bridge.send('frame', f.key, '');
+    LH.send.resetFrame(f.target);
   }
 })(window.LH);

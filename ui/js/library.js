@@ -220,7 +220,7 @@
   }
 
   function remove(item) {
-    LH.bridge.send('remove', item.path);
+    LH.send.remove(item.path);
     LH.toast('Removed ' + item.name + ' from your library');
     const list = visibleCards();
     const i = list.findIndex((c) => c.item === item);
@@ -236,15 +236,15 @@
     const entries = [];
     if (item.ok) {
       if (st.screens.length > 1 && st.screens.length <= 8) {
-        st.screens.forEach((s, i) => entries.push(['Show on Screen ' + (i + 1) + (s.main ? ' (main)' : ''), () => LH.bridge.send('apply', i, item.path)]));
-        entries.push(['Show on all screens', () => LH.bridge.send('apply', 'all', item.path)]);
+        st.screens.forEach((s, i) => entries.push(['Show on Screen ' + (i + 1) + (s.main ? ' (main)' : ''), () => LH.send.apply(i, item.path)]));
+        entries.push(['Show on all screens', () => LH.send.applyAll(item.path)]);
       } else if (st.screens.length === 1) {
-        entries.push(['Show on this screen', () => LH.bridge.send('apply', 0, item.path)]);
+        entries.push(['Show on this screen', () => LH.send.apply(0, item.path)]);
       } else if (st.screens.length > 8) {
         entries.push(['Show on ' + LH.targetLabel(), () => apply(item)]);
-        entries.push(['Show on all screens', () => LH.bridge.send('apply', 'all', item.path)]);
+        entries.push(['Show on all screens', () => LH.send.applyAll(item.path)]);
       }
-      if (st.screens.length) entries.push(['Span across all screens', () => { LH.setWantSpan(false); LH.bridge.send('span', item.path); }]);
+      if (st.screens.length) entries.push(['Span across all screens', () => { LH.setWantSpan(false); LH.send.span(item.path); }]);
     }
     if (item.kind === 'image') entries.push(['Bake into a video…', () => LH.bake.choose(item.path)]);
     if (item.mine) entries.push(['Remove from library', () => remove(item), 'danger']);
@@ -378,8 +378,8 @@
       wireGrid();
       filterIn.addEventListener('input', applyFilter);
       filterIn.addEventListener('keydown', (e) => { if (e.key === 'Escape' && filterIn.value) { filterIn.value = ''; applyFilter(); } });
-      LH.$('add-files').addEventListener('click', () => LH.bridge.send('add'));
-      LH.$('add-folder').addEventListener('click', () => LH.bridge.send('addfolder'));
+      LH.$('add-files').addEventListener('click', () => LH.send.add());
+      LH.$('add-folder').addEventListener('click', () => LH.send.addFolder());
       document.addEventListener('pointerdown', (e) => { if (menu && !menu.contains(e.target)) closeMenu(false); }, true);
       window.addEventListener('blur', () => closeMenu(false));
       window.addEventListener('resize', () => closeMenu(false));

@@ -138,22 +138,22 @@
         const span = r.dataset.mode === 'span';
         if (span) {
           LH.setWantSpan(true);
-          if (LH.state && LH.state.span) LH.bridge.send('mode', 'span');
+          if (LH.state && LH.state.span) LH.send.modeSpan();
         } else {
           LH.setWantSpan(false);
-          if (LH.state && LH.state.mode === 'span') LH.bridge.send('mode', 'screens');
+          if (LH.state && LH.state.mode === 'span') LH.send.modeScreens();
         }
       };
       modes.addEventListener('click', (e) => { const r = e.target.closest('[role="radio"]'); if (r) pick(r); });
       LH.rovingRadios(modes, pick);
       LH.$('identify-btn').addEventListener('click', () => {
-        LH.bridge.send('identify');
+        LH.send.identify();
         LH.toast('Each screen shows its number for a moment');
       });
       LH.$('clear-btn').addEventListener('click', () => {
         const t = LH.target();
-        if (t.kind === 'span') LH.bridge.send('span', '');
-        else if (t.kind === 'screen') LH.bridge.send('clear', t.index);
+        if (t.kind === 'span') LH.send.span('');
+        else if (t.kind === 'screen') LH.send.clear(t.index);
       });
       new ResizeObserver(() => { lastSig = ''; if (LH.state) render(LH.state); }).observe(map);
     },

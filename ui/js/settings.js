@@ -4,12 +4,17 @@
 (function (LH) {
   const root = LH.$('settings');
   const c = {};
+  const toggles = [];
+  const idOf = (setting) => 'set-' + LH.bridge.settingKeys[setting];
 
-  function toggle(key, label, hint) {
-    const input = LH.el('input', { type: 'checkbox', role: 'switch', id: 'set-' + key });
-    input.addEventListener('change', () => LH.bridge.send('set', key, input.checked ? '1' : '0'));
-    c[key] = input;
-    return LH.el('label', { class: 'setting toggle', for: 'set-' + key }, [
+  // `setting` names the field of the state's settings and the control's key.
+  function toggle(setting, send, label, hint) {
+    const id = idOf(setting);
+    const input = LH.el('input', { type: 'checkbox', role: 'switch', id });
+    input.addEventListener('change', () => send(input.checked));
+    c[setting] = input;
+    toggles.push(setting);
+    return LH.el('label', { class: 'setting toggle', for: id }, [
       LH.el('span', { class: 'setting-text' }, [LH.el('span', { class: 'setting-label', text: label }), hint ? LH.el('span', { class: 'setting-hint', text: hint }) : null]),
       input,
     ]);
@@ -33,36 +38,40 @@
     return LH.el('section', { class: 'panel set-card', 'aria-labelledby': id }, [LH.el('h2', { id, text: title }), ...children]);
   }
 
-  function numberField(key, min, max, label, suffix) {
-    const input = LH.el('input', { type: 'number', min: String(min), max: String(max), step: '1', id: 'set-' + key, inputMode: 'numeric' });
+  // `send` clamps to the program's range and returns what it sent, which the field then shows.
+  function numberField(setting, send, label, suffix) {
+    const id = idOf(setting);
+    const r = LH.bridge.settingLimits[setting];
+    const input = LH.el('input', { type: 'number', min: String(r.min), max: String(r.max), step: '1', id, inputMode: 'numeric' });
     const commit = () => {
-      const v = Math.round(Number(input.value));
-      if (!Number.isFinite(v)) return;
-      const clamped = LH.clamp(v, min, max);
-      input.value = String(clamped);
-      LH.bridge.send('set', key, String(clamped));
+      const kept = send(input.value);
+      if (kept !== null) input.value = String(kept);
     };
     input.addEventListener('change', commit);
     input.addEventListener('keydown', (e) => { if (e.key === 'Enter') commit(); });
-    c[key] = input;
-    return LH.el('label', { class: 'num-field', for: 'set-' + key }, [LH.el('span', { text: label }), input, suffix ? LH.el('span', { class: 'unit', text: suffix }) : null]);
+    c[setting] = input;
+    return LH.el('label', { class: 'num-field', for: id }, [LH.el('span', { text: label }), input, suffix ? LH.el('span', { class: 'unit', text: suffix }) : null]);
   }
 
   function build() {
-    const fps = LH.el('input', { type: 'range', min: '5', max: '240', step: '1', id: 'set-fps', 'aria-describedby': 'set-fps-out' });
-    const fpsOut = LH.el('output', { id: 'set-fps-out', for: 'set-fps' });
+    const fpsId = idOf('fps');
+    const fpsRange = LH.limits.fps;
+    const fps = LH.el('input', {
+      type: 'range', min: String(fpsRange.min), max: String(fpsRange.max), step: '1', id: fpsId, 'aria-describedby': fpsId + '-out',
+    });
+    const fpsOut = LH.el('output', { id: fpsId + '-out', for: fpsId });
     fps.addEventListener('input', () => { fpsOut.textContent = fps.value + ' fps'; });
-    fps.addEventListener('change', () => LH.bridge.send('set', 'fps', fps.value));
+    fps.addEventListener('change', () => LH.send.setFps(fps.value));
     c.fps = fps; c.fpsOut = fpsOut;
 
     const saver = LH.el('button', { class: 'btn', id: 'saver-preview', text: 'Preview screensaver' });
-    saver.addEventListener('click', () => LH.bridge.send('saver'));
+    saver.addEventListener('click', () => LH.send.saver());
 
     root.append(
       card('Pause automatically', [
-        toggle('pfs', 'When a game or full-screen app runs', 'Frees the graphics card for what you are doing'),
-        toggle('pcov', 'When windows cover the desktop', 'Each screen pauses on its own'),
-        toggle('pbat', 'On battery', 'Saves power when unplugged'),
+        toggle('pauseFullscreen', LH.send.setPauseFullscreen, 'When a game or full-screen app runs', 'Frees the graphics card for what you are doing'),
+        toggle('pauseCovered', LH.send.setPauseCovered, 'When windows cover the desktop', 'Each screen pauses on its own'),
+        toggle('pauseBattery', LH.send.setPauseBattery, 'On battery', 'Saves power when unplugged'),
       ]),
       card('Playback', [
         LH.el('div', { class: 'setting' }, [
@@ -71,33 +80,33 @@
         ]),
         LH.el('div', { class: 'setting' }, [
           LH.el('span', { class: 'setting-text' }, [LH.el('span', { class: 'setting-label', id: 'fit-label', text: 'Picture size' }), LH.el('span', { class: 'setting-hint', text: 'Fill crops to the screen; Fit shows everything with bars' })]),
-          radios('fit', 'Picture size', [['0', 'Fill'], ['1', 'Fit']], (v) => LH.bridge.send('set', 'fit', v)),
+          radios('fit', 'Picture size', [['0', 'Fill'], ['1', 'Fit']], (v) => LH.send.setFit(v === '1')),
         ]),
       ]),
       card('When you are away', [
         LH.el('div', { class: 'setting' }, [
           LH.el('span', { class: 'setting-text' }, [LH.el('span', { class: 'setting-label', text: 'After a while without input' })]),
-          radios('idle', 'When you are away', [['0', 'Do nothing'], ['1', 'Pause'], ['2', 'Screensaver']], (v) => { LH.bridge.send('set', 'idle', v); syncIdle(Number(v)); }),
+          radios('idle', 'When you are away', [['0', 'Do nothing'], ['1', 'Pause'], ['2', 'Screensaver']], (v) => { LH.send.setIdle(v); syncIdle(Number(v)); }),
         ]),
-        LH.el('div', { class: 'setting' }, [numberField('idlemin', 1, 120, 'Wait', 'minutes'), saver]),
+        LH.el('div', { class: 'setting' }, [numberField('idleMin', LH.send.setIdleMin, 'Wait', 'minutes'), saver]),
       ]),
-      card('Windows', [toggle('start', 'Start with Windows', 'Lumenhollow starts quietly in the notification area')]),
+      card('Windows', [toggle('startWithWindows', LH.send.setStartWithWindows, 'Start with Windows', 'Lumenhollow starts quietly in the notification area')]),
     );
   }
 
-  function syncIdle(idle) { LH.setProp(c.idlemin, 'disabled', idle === 0); }
+  function syncIdle(idle) { LH.setProp(c.idleMin, 'disabled', idle === 0); }
 
   function render(st) {
     const s = st.set;
     const active = document.activeElement;
-    for (const k of ['pfs', 'pcov', 'pbat', 'start']) if (c[k].checked !== s[k]) c[k].checked = s[k];
+    for (const k of toggles) if (c[k].checked !== s[k]) c[k].checked = s[k];
     if (active !== c.fps && !c.fps.matches(':active')) {
       if (c.fps.value !== String(s.fps)) c.fps.value = String(s.fps);
       LH.setText(c.fpsOut, s.fps + ' fps');
     }
     LH.setRadio(c.fit, (r) => r.dataset.value === (s.fit ? '1' : '0'));
     LH.setRadio(c.idle, (r) => r.dataset.value === String(s.idle));
-    if (active !== c.idlemin && c.idlemin.value !== String(s.idleMin)) c.idlemin.value = String(s.idleMin);
+    if (active !== c.idleMin && c.idleMin.value !== String(s.idleMin)) c.idleMin.value = String(s.idleMin);
     syncIdle(s.idle);
   }
 

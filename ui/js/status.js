@@ -10,7 +10,7 @@
 
   LH.addView({
     init() {
-      LH.$('pause-all').addEventListener('click', () => LH.bridge.send('pause'));
+      LH.$('pause-all').addEventListener('click', () => LH.send.pause());
     },
     render(st) {
       const s = st.stats;
