@@ -89,9 +89,9 @@ inside() {
   check "a first run assigns the installed misty-peaks sample" \
     grep -qiF "$(win_path "$installed/wallpapers/misty-peaks.mp4")" "$data/lumenhollow.ini"
   wine "$tools/lhctl.exe" autostart
-  sleep 1
-  check "start with Windows writes the Run value" \
-    bash -c "wine reg query '$run' /v Lumenhollow 2>/dev/null | grep -qi 'lumenhollow.exe'"
+  # The tray command is posted: give a loaded machine up to 20 s to carry it out.
+  check "start with Windows writes the Run value" bash -c "for _ in \$(seq 20); do
+      wine reg query '$run' /v Lumenhollow 2>/dev/null | grep -qi 'lumenhollow.exe' && exit 0; sleep 1; done; exit 1"
   wine "$tools/lhctl.exe" exit 15
   wait $app
   check "the installed program exits cleanly" test $? -eq 0
