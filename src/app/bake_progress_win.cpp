@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/app_state_win.h"
-#include "app/settings_store_win.h"
+#include "base/settings_store_win.h"
 #include "bake/bake_jobs.h"
 #include "library/library_host_win.h"
 
