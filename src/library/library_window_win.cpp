@@ -188,7 +188,6 @@ void OpenLibraryWindow() {
 }
 
 bool LibraryWindowExists() { return gLibraryWindow != nullptr; }
-HWND LibraryWindowHandle() { return gLibraryWindow; }
 
 void PostLibraryPick(int32_t picker) {
   if (gLibraryWindow) PostMessageW(gLibraryWindow, WM_APP_LIBRARY_PICK, static_cast<WPARAM>(picker), 0);
