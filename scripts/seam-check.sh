@@ -30,5 +30,9 @@ done < <(find src -type f \( -name '*.cpp' -o -name '*.h' \))
 if grep -nE '^\s*#\s*include\s*"' src/base/* | grep -vE '#\s*include\s*"base/'; then
   echo "seam: src/base includes a header from a layer above it"; bad=1
 fi
+# Dependencies point down: app/ is the top, so nothing outside it includes app/.
+if grep -rnE '^\s*#\s*include\s*"app/' src --include='*.cpp' --include='*.h' | grep -v '^src/app/'; then
+  echo "seam: a layer below src/app includes a header from app/"; bad=1
+fi
 if [ $bad -ne 0 ]; then echo "seam check: FAILED"; exit 1; fi
-echo "seam check: every platform include sits in a *_win or *_av file; base/ stands alone"
+echo "seam check: every platform include sits in a *_win or *_av file; base/ stands alone; nothing includes app/ from below"

@@ -1,4 +1,3 @@
 #include "app/app_state_win.h"
 
-AppState gApp;
-Settings gSettings;
+ShellState gShell;

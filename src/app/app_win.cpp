@@ -9,13 +9,14 @@
 #include <utility>
 
 #include "app/app_state_win.h"
+#include "app/autostart_win.h"
 #include "app/command_line.h"
 #include "app/frame_timer_win.h"
 #include "app/main_window_win.h"
-#include "app/settings_store_win.h"
 #include "app/tray_win.h"
 #include "base/crash_log_win.h"
 #include "base/log_win.h"
+#include "base/settings_store_win.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "bake/bake_child_win.h"
@@ -29,6 +30,12 @@
 
 namespace {
 
+// The layers below reach the main window's timers and the Run key through these.
+void ConnectLayers() {
+  SetMainTimers(&MainWindowTimers());
+  SetLibraryAutostart(&RunKeyAutostart());
+}
+
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif
@@ -36,14 +43,14 @@ namespace {
 // Returns false when another instance owns the program; it has been asked to
 // open its library window.
 bool TakeSingleInstance() {
-  gApp.instanceMutex.reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
+  gShell.instanceMutex.reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
   if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
   if (HWND first = FindWindowW(kMainClass, nullptr)) {
     PostMessageW(first, WM_APP_OPEN_LIBRARY, 0, 0);
     return false;
   }
   // The first instance is starting or ending: wait for it to let go.
-  const DWORD wait = WaitForSingleObject(gApp.instanceMutex.get(), 5000);
+  const DWORD wait = WaitForSingleObject(gShell.instanceMutex.get(), 5000);
   return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
@@ -69,19 +76,19 @@ void CreateImagingFactory() {
 
 void LoadOrCreateSettings() {
   if (LoadSettings(gApp.dataDir + u"\\lumenhollow.ini") != SettingsStart::FirstRun) return;
-  gApp.firstRun = true;
+  gShell.firstRun = true;
   unsigned counter = 0;
   EnumDisplayMonitors(nullptr, nullptr, AssignSampleWallpapers, reinterpret_cast<LPARAM>(&counter));
   SaveSettings();
 }
 
 void LoadIcons() {
-  gApp.bigIcon.reset(
+  gShell.bigIcon.reset(
       static_cast<HICON>(LoadImageW(gApp.instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
   HICON small = nullptr;
   if (FAILED(LoadIconMetric(gApp.instance, MAKEINTRESOURCEW(1), LIM_SMALL, &small)) || !small)
     small = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));  // a copy of our own: shared icons are never destroyed
-  gApp.smallIcon.reset(small);
+  gShell.smallIcon.reset(small);
 }
 
 void RegisterWindowClasses() {
@@ -104,8 +111,8 @@ void RegisterWindowClasses() {
     wc.hbrBackground = c.background;
     if (c.proc == LibraryWindowProc) {
       wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-      wc.hIcon = gApp.bigIcon.get();
-      wc.hIconSm = gApp.smallIcon.get();
+      wc.hIcon = gShell.bigIcon.get();
+      wc.hIconSm = gShell.smallIcon.get();
     }
     RegisterClassExW(&wc);
   }
@@ -117,43 +124,43 @@ void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD
 }
 
 void CreateMainWindow() {
-  gApp.taskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
+  gShell.taskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
   gApp.mainWindow = CreateWindowExW(WS_EX_TOOLWINDOW, kMainClass, L"Lumenhollow", WS_POPUP, 0, 0, 0, 0, nullptr,
                                     nullptr, gApp.instance, nullptr);
-  ChangeWindowMessageFilterEx(gApp.mainWindow, gApp.taskbarCreatedMsg, MSGFLT_ALLOW, nullptr);
+  ChangeWindowMessageFilterEx(gApp.mainWindow, gShell.taskbarCreatedMsg, MSGFLT_ALLOW, nullptr);
   WTSRegisterSessionNotification(gApp.mainWindow, NOTIFY_FOR_THIS_SESSION);
-  gApp.displayStateNotify.reset(
+  gShell.displayStateNotify.reset(
       RegisterPowerSettingNotification(gApp.mainWindow, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE));
   constexpr DWORD kHookFlags = WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
   constexpr DWORD kHookedEvents[3][2] = {{EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
                                          {EVENT_SYSTEM_MOVESIZEEND, EVENT_SYSTEM_MOVESIZEEND},
                                          {EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND}};
   for (int i = 0; i < 3; ++i)
-    gApp.windowEventHooks[i].reset(
+    gShell.windowEventHooks[i].reset(
         SetWinEventHook(kHookedEvents[i][0], kHookedEvents[i][1], nullptr, OnWindowEvent, 0, 0, kHookFlags));
 }
 
 void CreateFrameTimer() {
-  gApp.frameTimer.reset(
+  gShell.frameTimer.reset(
       CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
-  if (!gApp.frameTimer) gApp.frameTimer.reset(CreateWaitableTimerW(nullptr, FALSE, nullptr));
+  if (!gShell.frameTimer) gShell.frameTimer.reset(CreateWaitableTimerW(nullptr, FALSE, nullptr));
 }
 
 void RunMessageLoop() {
   LARGE_INTEGER counter;
   QueryPerformanceFrequency(&counter);
-  gApp.qpcFrequency = counter.QuadPart;
+  gShell.qpcFrequency = counter.QuadPart;
   QueryPerformanceCounter(&counter);
-  gApp.lastFrameCounter = counter.QuadPart;
+  gShell.lastFrameCounter = counter.QuadPart;
   for (;;) {
-    const bool armed = gApp.frameTimerState.armed;
-    HANDLE timer = gApp.frameTimer.get();
+    const bool armed = gShell.frameTimerState.armed;
+    HANDLE timer = gShell.frameTimer.get();
     const DWORD wait = MsgWaitForMultipleObjectsEx(armed ? 1 : 0, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (!armed) {
       // While nothing animates every wake-up resets the time base, so the
       // first frame after re-arming does not see the idle time.
       QueryPerformanceCounter(&counter);
-      gApp.lastFrameCounter = counter.QuadPart;
+      gShell.lastFrameCounter = counter.QuadPart;
     } else if (wait == WAIT_OBJECT_0) {
       RunFrame();
     }
@@ -175,12 +182,12 @@ void Shutdown() {
   gApp.imagingFactory.Reset();
   MFShutdown();
   CoUninitialize();
-  gApp.frameTimer.reset();
-  gApp.displayStateNotify.reset();
-  for (auto& hook : gApp.windowEventHooks) hook.reset();
-  gApp.smallIcon.reset();
-  gApp.bigIcon.reset();
-  gApp.instanceMutex.reset();
+  gShell.frameTimer.reset();
+  gShell.displayStateNotify.reset();
+  for (auto& hook : gShell.windowEventHooks) hook.reset();
+  gShell.smallIcon.reset();
+  gShell.bigIcon.reset();
+  gShell.instanceMutex.reset();
 }
 
 }  // namespace
@@ -195,7 +202,8 @@ int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
     return RunBakeChild(commandLine.bakeArguments);
   }
   if (!TakeSingleInstance()) return 0;
-  gApp.trayStart = commandLine.tray;
+  ConnectLayers();
+  gShell.trayStart = commandLine.tray;
   gApp.tourRequested = commandLine.tour;
   ComputeFolders();
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -209,7 +217,7 @@ int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
   AddTrayIcon();
   RebuildScreens();
   SetTimer(gApp.mainWindow, TIMER_HOUSEKEEPING, 1000, nullptr);
-  if (!gApp.trayStart || gApp.firstRun) OpenLibraryWindow();
+  if (!gShell.trayStart || gShell.firstRun) OpenLibraryWindow();
   RunMessageLoop();
   Shutdown();
   return 0;

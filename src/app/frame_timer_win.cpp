@@ -23,17 +23,17 @@ std::vector<FrameNeed> GatherFrameNeeds() {
 
 void UpdateFrameTimer() {
   const std::vector<FrameNeed> needs = GatherFrameNeeds();
-  FrameTimerState& state = gApp.frameTimerState;
+  FrameTimerState& state = gShell.frameTimerState;
   switch (DecideFrameTimer(FramesNeeded(needs), state, gSettings.fps)) {
     case FrameTimerAction::Arm: {
       LARGE_INTEGER due;
       due.QuadPart = -1;  // relative: fire at once, then every period
-      SetWaitableTimerEx(gApp.frameTimer.get(), &due, FramePeriodMs(gSettings.fps), nullptr, nullptr, nullptr, 0);
+      SetWaitableTimerEx(gShell.frameTimer.get(), &due, FramePeriodMs(gSettings.fps), nullptr, nullptr, nullptr, 0);
       state = {true, gSettings.fps};
       break;
     }
     case FrameTimerAction::Cancel:
-      CancelWaitableTimer(gApp.frameTimer.get());
+      CancelWaitableTimer(gShell.frameTimer.get());
       state.armed = false;
       break;
     case FrameTimerAction::Keep:
@@ -45,8 +45,8 @@ void RunFrame() {
   TraceFrameTick();
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  const double dt = FrameDeltaSeconds(now.QuadPart, gApp.lastFrameCounter, gApp.qpcFrequency);
-  gApp.lastFrameCounter = now.QuadPart;
+  const double dt = FrameDeltaSeconds(now.QuadPart, gShell.lastFrameCounter, gShell.qpcFrequency);
+  gShell.lastFrameCounter = now.QuadPart;
   bool becameReady = false;
   for (const auto& s : gScreens) {
     if (!s->renderer || HoldsFrame(s->paused, s->renderer->ready)) continue;

@@ -7,9 +7,10 @@
 #include "app/app_state_win.h"
 #include "app/autostart_win.h"
 #include "app/bake_progress_win.h"
-#include "base/log_win.h"
-#include "app/settings_store_win.h"
+#include "app/frame_timer_win.h"
 #include "app/tray_win.h"
+#include "base/log_win.h"
+#include "base/settings_store_win.h"
 #include "bake/bake_thread_win.h"
 #include "desktop/screens_win.h"
 #include "library/library_host_win.h"
@@ -167,7 +168,7 @@ void OnTrayCallback(WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (gApp.taskbarCreatedMsg != 0 && message == gApp.taskbarCreatedMsg) {
+  if (gShell.taskbarCreatedMsg != 0 && message == gShell.taskbarCreatedMsg) {
     AddTrayIcon();
     SetTimer(window, TIMER_REBUILD, 1500, nullptr);
     return 0;
@@ -205,4 +206,23 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
+}
+
+namespace {
+
+class WindowTimers final : public MainTimers {
+ public:
+  // Without the window SetTimer would make a thread timer that no one handles.
+  void Arm(uintptr_t id, uint32_t ms) override {
+    if (gApp.mainWindow) SetTimer(gApp.mainWindow, id, ms, nullptr);
+  }
+  void Stop(uintptr_t id) override { KillTimer(gApp.mainWindow, id); }
+  void UpdateFrameTimer() override { ::UpdateFrameTimer(); }
+};
+
+}  // namespace
+
+MainTimers& MainWindowTimers() {
+  static WindowTimers timers;
+  return timers;
 }

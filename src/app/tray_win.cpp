@@ -27,7 +27,7 @@ void AddTrayIcon() {
   FillIdentity();
   gTray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
   gTray.uCallbackMessage = WM_APP_TRAY;
-  gTray.hIcon = gApp.smallIcon.get();
+  gTray.hIcon = gShell.smallIcon.get();
   wcscpy_s(gTray.szTip, L"Lumenhollow");
   Shell_NotifyIconW(NIM_ADD, &gTray);
   gTray.uVersion = NOTIFYICON_VERSION_4;

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/app_state_win.h"
+#include "base/app_facts_win.h"
 #include "base/log_win.h"
 #include "base/wide_win.h"
 #include "bake/bake_jobs.h"

@@ -2,10 +2,10 @@
 
 #include <map>
 
-#include "app/app_state_win.h"
+#include "base/app_facts_win.h"
 #include "base/log_win.h"
-#include "app/main_window_win.h"
-#include "app/settings_store_win.h"
+#include "base/main_timers.h"
+#include "base/settings_store_win.h"
 #include "base/wide_win.h"
 #include "desktop/desktop_host.h"
 #include "desktop/desktop_host_win.h"
@@ -131,7 +131,7 @@ void RebuildScreens() {
   if (NeedsSystemWallpaperRefresh(hadWindow, gScreens, spanning)) RefreshSystemWallpaper();
   DecidePause();
   SendState();
-  SetTimer(gApp.mainWindow, TIMER_TRIM, 4000, nullptr);
+  Timers().Arm(TIMER_TRIM, 4000);
 }
 
 void ApplyScreen(Screen& screen) {

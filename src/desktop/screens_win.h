@@ -4,6 +4,9 @@
 
 #include "desktop/screen.h"
 
+inline constexpr wchar_t kSurfaceClass[] = L"LumenhollowSurface";
+inline constexpr wchar_t kSaverClass[] = L"LumenhollowSaver";
+
 extern ScreenList gScreens;  // one record per monitor, the spanning record last
 extern ScreenList gSavers;   // screensaver windows while screensaver mode runs
 extern HWND gDesktopHost;    // the shell window that parents the surfaces; null without a shell

@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-#include "app/app_state_win.h"
-#include "app/autostart_win.h"
-#include "app/frame_timer_win.h"
-#include "app/main_window_win.h"
-#include "app/settings_store_win.h"
+#include "base/app_facts_win.h"
+#include "base/main_timers.h"
+#include "base/settings_store_win.h"
 #include "bake/bake_jobs.h"
 #include "desktop/screens_win.h"
+#include "library/autostart.h"
 #include "library/file_probe_win.h"
 #include "library/library_window_win.h"
 #include "pause/badges_win.h"
@@ -19,6 +18,15 @@
 
 namespace {
 
+class NoAutostart final : public Autostart {
+ public:
+  bool On() override { return false; }
+  void Set(bool) override {}
+};
+
+NoAutostart gNoAutostart;
+Autostart* gAutostart = &gNoAutostart;
+
 // Carries the bridge's requests to the parts of the shell that exist; a call
 // whose owner is not built yet does nothing and says what it waits for.
 class WindowsLibraryHost final : public LibraryHost {
@@ -28,7 +36,7 @@ class WindowsLibraryHost final : public LibraryHost {
   const std::u16string& ExeDir() override { return gApp.exeDir; }
 
   void SaveSettings() override { ::SaveSettings(); }
-  void ArmSaveSettingsTimer() override { SetTimer(gApp.mainWindow, TIMER_SAVE_SETTINGS, 600, nullptr); }
+  void ArmSaveSettingsTimer() override { Timers().Arm(TIMER_SAVE_SETTINGS, 600); }
 
   void RebuildScreens() override { ::RebuildScreens(); }
   void ApplyScreen(Screen& screen) override { ::ApplyScreen(screen); }
@@ -47,10 +55,10 @@ class WindowsLibraryHost final : public LibraryHost {
   std::u16string PauseReason() override { return CurrentPauseReason(); }
   UsageFigures Usage() override { return gUsage; }
   void ShowMonitorBadges() override { ::ShowMonitorBadges(); }
-  void UpdateFrameTimer() override { ::UpdateFrameTimer(); }
+  void UpdateFrameTimer() override { Timers().UpdateFrameTimer(); }
 
-  bool StartsWithWindows() override { return ::StartsWithWindows(); }
-  void SetStartWithWindows(bool on) override { ::SetStartWithWindows(on); }
+  bool StartsWithWindows() override { return gAutostart->On(); }
+  void SetStartWithWindows(bool on) override { gAutostart->Set(on); }
 
   void StartBakeJob(const std::u16string& path, int32_t preset) override { ::StartBakeJob(path, preset); }
   void RequestBakeCancel() override { gBakeCancel.exchange(1); }
@@ -58,10 +66,7 @@ class WindowsLibraryHost final : public LibraryHost {
   bool TourRequested() override { return gApp.tourRequested; }
   bool LibraryViewExists() override { return ::LibraryViewExists(); }
   void PostToPage(const std::u16string& json) override { PostJsonToLibraryPage(json); }
-  void PostLibraryPick(int32_t picker) override {
-    if (HWND window = LibraryWindowHandle())
-      PostMessageW(window, WM_APP_LIBRARY_PICK, static_cast<WPARAM>(picker), 0);
-  }
+  void PostLibraryPick(int32_t picker) override { ::PostLibraryPick(picker); }
 };
 
 WindowsLibraryHost gHost;
@@ -69,6 +74,8 @@ WindowsFileProbe gProbe;
 LibraryBridge gBridge(gHost, gProbe);
 
 }  // namespace
+
+void SetLibraryAutostart(Autostart* autostart) { gAutostart = autostart ? autostart : &gNoAutostart; }
 
 LibraryBridge& Library() { return gBridge; }
 const FileProbe& LibraryFileProbe() { return gProbe; }

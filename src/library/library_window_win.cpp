@@ -7,9 +7,9 @@
 
 #include <vector>
 
-#include "app/app_state_win.h"
-#include "app/main_window_win.h"
+#include "base/app_facts_win.h"
 #include "base/log_win.h"
+#include "base/main_timers.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "library/library_host_win.h"
@@ -21,6 +21,8 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
+
+constexpr UINT WM_APP_LIBRARY_PICK = WM_APP + 3;
 
 HWND gLibraryWindow = nullptr;
 ComPtr<ICoreWebView2Controller> gLibraryController;
@@ -118,7 +120,7 @@ void OnDestroy() {
   gLibraryWindow = nullptr;
   // The list is only needed while the page shows it; the next state rescans.
   ReleaseLibraryList();
-  SetTimer(gApp.mainWindow, TIMER_TRIM, 1000, nullptr);
+  Timers().Arm(TIMER_TRIM, 1000);
 }
 
 void PickFiles(HWND owner) {
@@ -186,7 +188,10 @@ void OpenLibraryWindow() {
 }
 
 bool LibraryWindowExists() { return gLibraryWindow != nullptr; }
-HWND LibraryWindowHandle() { return gLibraryWindow; }
+
+void PostLibraryPick(int32_t picker) {
+  if (gLibraryWindow) PostMessageW(gLibraryWindow, WM_APP_LIBRARY_PICK, static_cast<WPARAM>(picker), 0);
+}
 bool LibraryViewExists() { return gLibraryWebView != nullptr; }
 
 void PostJsonToLibraryPage(const std::u16string& json) {

@@ -2,12 +2,16 @@
 // The library window, which hosts the library page in a web view.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+
+inline constexpr wchar_t kLibraryClass[] = L"LumenhollowLibrary";
 
 // Shows the library window, creating it on the monitor under the pointer.
 void OpenLibraryWindow();
 bool LibraryWindowExists();
-HWND LibraryWindowHandle();  // null while there is no library window
+// Opens the window's file picker (0) or folder picker (1) once the current message is handled.
+void PostLibraryPick(int32_t picker);
 LRESULT CALLBACK LibraryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The page's web view: messages go to it only while it exists.

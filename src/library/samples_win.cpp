@@ -1,6 +1,7 @@
 #include "library/samples_win.h"
 
-#include "app/app_state_win.h"
+#include "base/app_facts_win.h"
+#include "base/settings_store_win.h"
 #include "base/wide_win.h"
 #include "library/samples.h"
 

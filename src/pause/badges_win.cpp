@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/app_state_win.h"
-#include "app/main_window_win.h"
+#include "base/app_facts_win.h"
 #include "base/handles_win.h"
+#include "base/main_timers.h"
 #include "desktop/screens_win.h"
 #include "pause/usage.h"
 
@@ -74,14 +74,14 @@ void ShowMonitorBadges() {
     ShowWindow(window, SW_SHOWNOACTIVATE);
     gBadges.push_back(window);
   }
-  SetTimer(gApp.mainWindow, TIMER_BADGES, 2600, nullptr);
+  Timers().Arm(TIMER_BADGES, 2600);
 }
 
 void RemoveMonitorBadges() {
   for (HWND badge : gBadges) DestroyWindow(badge);
   gBadges.clear();
   gPaint.reset();
-  KillTimer(gApp.mainWindow, TIMER_BADGES);
+  Timers().Stop(TIMER_BADGES);
 }
 
 LRESULT CALLBACK BadgeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,9 +4,8 @@
 #include <dwmapi.h>
 #include <shellapi.h>
 
-#include "app/app_state_win.h"
-#include "app/frame_timer_win.h"
-#include "app/main_window_win.h"
+#include "base/main_timers.h"
+#include "base/settings_store_win.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "desktop/screens_win.h"
@@ -112,9 +111,9 @@ PauseFacts GatherPauseFacts() {
 void EndScreensaver() {
   for (auto& saver : gSavers) DestroySurface(*saver);
   gSavers.clear();
-  KillTimer(gApp.mainWindow, TIMER_SAVER);
+  Timers().Stop(TIMER_SAVER);
   DecidePause();
-  SetTimer(gApp.mainWindow, TIMER_TRIM, 2000, nullptr);
+  Timers().Arm(TIMER_TRIM, 2000);
 }
 
 const std::u16string& CurrentPauseReason() { return gPauseReason; }
@@ -126,8 +125,8 @@ void DecidePause() {
   if (reason != gPauseReason) TracePauseReason(reason);
   gPauseReason = std::move(reason);
   const bool changed = ApplyPauseDecision(gScreens, decision);
-  UpdateFrameTimer();
-  if (changed) SetTimer(gApp.mainWindow, TIMER_TRIM, 2000, nullptr);
+  Timers().UpdateFrameTimer();
+  if (changed) Timers().Arm(TIMER_TRIM, 2000);
 }
 
 void StartScreensaver(bool preview) {
@@ -149,7 +148,7 @@ void StartScreensaver(bool preview) {
   NoteSaverStart(gSaverRetry, !gSavers.empty(), gSettings, LastInputTick());
   if (gSavers.empty()) return;
   gSaverClock = StartSaverClock(LastInputTick(), GetTickCount64(), preview);
-  SetTimer(gApp.mainWindow, TIMER_SAVER, 200, nullptr);
+  Timers().Arm(TIMER_SAVER, 200);
   DecidePause();
 }
 

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include "app/app_state_win.h"
 #include "base/log_win.h"
-#include "app/main_window_win.h"
+#include "base/main_timers.h"
 #include "desktop/screens_win.h"
 #include "pause/pause_win.h"
 #include "render/graphics_win.h"
@@ -24,7 +23,7 @@ void HandleGpuReset() {
   if (action == GpuResetAction::Retry) {
     LogLine(u"GPU reset; retrying in 15 seconds");
     // Replaces any rebuild already pending.
-    if (gApp.mainWindow) SetTimer(gApp.mainWindow, TIMER_REBUILD, kGpuRetryDelayMs, nullptr);
+    Timers().Arm(TIMER_REBUILD, kGpuRetryDelayMs);
   } else {
     gRenderingStopped = true;
     LogLine(u"GPU reset twice in 5 minutes; stopped rendering. Pick a wallpaper in the library to try again.");

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "app/app_state_win.h"
+#include "base/app_facts_win.h"
 #include "base/wide_win.h"
 #include "render/graphics_win.h"
 #include "render/placement.h"
@@ -105,8 +105,8 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
 }
 
 void ImageRenderer::UpdateConstants() {
-  UvRect r = ComputeUvRect(gSettings.frames, screenKey, canvasWidth_, canvasHeight_, surfaceWidth_, surfaceHeight_);
-  if (gSettings.fit) r = ComputeFitRect(canvasWidth_, canvasHeight_, surfaceWidth_, surfaceHeight_);
+  UvRect r = ComputeUvRect(frames_, screenKey, canvasWidth_, canvasHeight_, surfaceWidth_, surfaceHeight_);
+  if (fit_) r = ComputeFitRect(canvasWidth_, canvasHeight_, surfaceWidth_, surfaceHeight_);
   const float constants[8] = {r.u, r.v, r.du, r.dv, static_cast<float>(surfaceWidth_),
                               static_cast<float>(surfaceHeight_), 0.0f, 0.0f};
   gGraphics.context->UpdateSubresource(constants_.Get(), 0, nullptr, constants, 0, 0);

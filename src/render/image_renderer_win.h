@@ -10,12 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "base/settings.h"
+#include "desktop/screen.h"
 #include "render/gif_canvas.h"
 #include "render/gif_timeline.h"
-#include "desktop/screen.h"
 
 class ImageRenderer : public Renderer {
  public:
+  // `frames` is read at every refresh, so it must outlive the renderer.
+  ImageRenderer(const FrameMap& frames, bool fit) : frames_(frames), fit_(fit) {}
   ~ImageRenderer() override;
   bool Init(HWND window, uint32_t width, uint32_t height, const std::u16string& path);
   void Refresh() override;
@@ -40,6 +43,8 @@ class ImageRenderer : public Renderer {
   // The view to draw for the canvas as it stands now; null when there is none.
   ID3D11ShaderResourceView* Upload(uint32_t index);
 
+  const FrameMap& frames_;
+  const bool fit_;
   Microsoft::WRL::ComPtr<IDXGISwapChain1> swapChain_;
   Microsoft::WRL::ComPtr<ID3D11RenderTargetView> targetView_;
   Microsoft::WRL::ComPtr<ID3D11Buffer> constants_;

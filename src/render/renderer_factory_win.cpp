@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/app_state_win.h"
+#include "base/settings_store_win.h"
 #include "render/image_renderer_win.h"
 #include "render/shader_renderer_win.h"
 #include "render/video_renderer_win.h"
@@ -23,12 +23,12 @@ bool Start(Screen& screen, std::unique_ptr<R> renderer, HWND window, int width, 
 bool StartRenderer(Screen& screen, MediaKind kind, HWND window, int width, int height, const std::u16string& key) {
   switch (kind) {
     case MediaKind::Image: {
-      auto renderer = std::make_unique<ImageRenderer>();
+      auto renderer = std::make_unique<ImageRenderer>(gSettings.frames, gSettings.fit);
       renderer->screenKey = key;
       return Start(screen, std::move(renderer), window, width, height);
     }
     case MediaKind::Shader:
-      return Start(screen, std::make_unique<ShaderRenderer>(), window, width, height);
+      return Start(screen, std::make_unique<ShaderRenderer>(gSettings.shaderScale), window, width, height);
     case MediaKind::Video: {
       auto renderer = std::make_unique<VideoRenderer>(gSettings.frames, gSettings.fit);
       renderer->screenKey = key;

@@ -2,7 +2,6 @@
 
 #include <shlwapi.h>
 
-#include "app/app_state_win.h"
 #include "base/files_win.h"
 #include "base/log_win.h"
 #include "base/text.h"
@@ -28,7 +27,7 @@ bool ShaderRenderer::Init(HWND window, uint32_t width, uint32_t height, const st
   if (FAILED(gGraphics.device->CreatePixelShader(code->GetBufferPointer(), code->GetBufferSize(), nullptr,
                                                  &pixelShader_)))
     return false;
-  const RenderSize size = ShaderRenderSize(width, height, gSettings.shaderScale);
+  const RenderSize size = ShaderRenderSize(width, height, scale_);
   renderWidth_ = size.width;
   renderHeight_ = size.height;
   swapChain_ = CreateSurfaceSwapChain(window, renderWidth_, renderHeight_);

@@ -12,6 +12,8 @@
 
 class ShaderRenderer : public Renderer {
  public:
+  // `scale` is the render size in percent of the surface, as the settings give it.
+  explicit ShaderRenderer(int32_t scale) : scale_(scale) {}
   ~ShaderRenderer() override;
   bool Init(HWND window, uint32_t width, uint32_t height, const std::u16string& path);
   void Tick(double seconds) override;
@@ -28,6 +30,7 @@ class ShaderRenderer : public Renderer {
   Microsoft::WRL::ComPtr<ID3D11RenderTargetView> targetView_;
   Microsoft::WRL::ComPtr<ID3D11PixelShader> pixelShader_;
   Microsoft::WRL::ComPtr<ID3D11Buffer> constants_;
+  const int32_t scale_;
   uint32_t renderWidth_ = 0;
   uint32_t renderHeight_ = 0;
   double time_ = 0.0;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/app_state_win.h"
+#include "base/app_facts_win.h"
 #include "base/log_win.h"
 #include "base/wide_win.h"
 #include "webview/com_callbacks_win.h"

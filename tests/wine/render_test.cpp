@@ -115,7 +115,7 @@ TEST_F(RenderTest, PictureFillsCroppedFitsWithBarsAndFollowsPanAndZoom) {
   const std::u16string path = BandsPng();
   {
     // Fill: a 4:1 picture on 16:9 keeps its middle; green left, blue right.
-    ImageRenderer r;
+    ImageRenderer r(gSettings.frames, gSettings.fit);
     r.screenKey = u"TEST";
     ASSERT_TRUE(r.Init(Window(), kW, kH, path));
     EXPECT_TRUE(r.ready);
@@ -129,7 +129,7 @@ TEST_F(RenderTest, PictureFillsCroppedFitsWithBarsAndFollowsPanAndZoom) {
   {
     // Fit: the whole picture in a band 80 pixels high, black above and below.
     gSettings.fit = true;
-    ImageRenderer r;
+    ImageRenderer r(gSettings.frames, gSettings.fit);
     r.screenKey = u"TEST";
     ASSERT_TRUE(r.Init(Window(), kW, kH, path));
     const Shot s = Capture();
@@ -146,7 +146,7 @@ TEST_F(RenderTest, PictureFillsCroppedFitsWithBarsAndFollowsPanAndZoom) {
     // Zoom 2 on the left edge shows only red; a new frame and Refresh pan to
     // the right edge, which is white.
     gSettings.frames[u"TEST"] = {0.125f, 0.5f, 2.0f};
-    ImageRenderer r;
+    ImageRenderer r(gSettings.frames, gSettings.fit);
     r.screenKey = u"TEST";
     ASSERT_TRUE(r.Init(Window(), kW, kH, path));
     Shot s = Capture();
@@ -171,7 +171,7 @@ TEST_F(RenderTest, AnimatedGifComposesFramesInOrderWithTheirDelays) {
   const std::u16string path = File("anim.gif");
   WriteWholeFile(path, MakeGif(64, 36, {SolidGifFrame(0, 0, 64, 36, 1, 50, 1), SolidGifFrame(0, 0, 32, 36, 2, 100, 2),
                                         SolidGifFrame(32, 0, 32, 36, 3, 20, 0)}));
-  ImageRenderer r;
+  ImageRenderer r(gSettings.frames, gSettings.fit);
   ASSERT_TRUE(r.Init(Window(), kW, kH, path));
   EXPECT_EQ(r.frameCount(), 3u);
   EXPECT_EQ(r.canvasWidth(), 64u);
@@ -217,7 +217,7 @@ TEST_F(RenderTest, AnimationsOverTheBudgetRecomposeEveryFrameFromTheOpenFile) {
   for (int i = 0; i < 11; ++i) frames.push_back(SolidGifFrame(0, 0, 1, 1, 4, 2, 1));
   const std::u16string path = File("big.gif");
   WriteWholeFile(path, MakeGif(2048, 2048, frames));
-  ImageRenderer r;
+  ImageRenderer r(gSettings.frames, gSettings.fit);
   ASSERT_TRUE(r.Init(Window(), kW, kH, path));
   EXPECT_FALSE(r.cacheFrames());
   Shot s = Capture();
@@ -252,11 +252,11 @@ TEST_F(RenderTest, ADestroyedRendererLeavesNothingOfItsOwnOnTheContext) {
     {
       std::unique_ptr<Renderer> renderer;
       if (kind == 0) {
-        auto image = std::make_unique<ImageRenderer>();
+        auto image = std::make_unique<ImageRenderer>(gSettings.frames, gSettings.fit);
         ASSERT_TRUE(image->Init(Window(), kW, kH, picture));
         renderer = std::move(image);
       } else {
-        auto pixels = std::make_unique<ShaderRenderer>();
+        auto pixels = std::make_unique<ShaderRenderer>(gSettings.shaderScale);
         ASSERT_TRUE(pixels->Init(Window(), kW, kH, shader));
         pixels->Tick(0.02);
         renderer = std::move(pixels);
@@ -280,7 +280,7 @@ TEST_F(RenderTest, GifDelaysDefaultAndSmallValuesBecomeATenth) {
   const std::u16string path = File("delays.gif");
   WriteWholeFile(path, MakeGif(8, 8, {SolidGifFrame(0, 0, 8, 8, 1, 0, 0), SolidGifFrame(0, 0, 8, 8, 2, 1, 0),
                                       SolidGifFrame(0, 0, 8, 8, 3, 2, 0), missing}));
-  ImageRenderer r;
+  ImageRenderer r(gSettings.frames, gSettings.fit);
   ASSERT_TRUE(r.Init(Window(), kW, kH, path));
   for (int i = 0; i < 3; ++i) r.Tick(1.0);
   ASSERT_EQ(r.delays().size(), 4u);
@@ -299,7 +299,7 @@ TEST_F(RenderTest, TransparencyShowsBlackAndPartialAlphaDarkens) {
     for (int x = 0; x < 64; ++x) px[y * 64 + x] = x < 32 ? kGreen : y < 18 ? 0x00FFFFFFu : 0x80FF0000u;
   const std::u16string path = File("alpha.png");
   WriteWicPicture(path, GUID_ContainerFormatPng, 64, 36, {px});
-  ImageRenderer r;
+  ImageRenderer r(gSettings.frames, gSettings.fit);
   ASSERT_TRUE(r.Init(Window(), kW, kH, path));
   const Shot s = Capture();
   EXPECT_COLOUR(s, 60, 90, 0, 255, 0);
@@ -311,7 +311,7 @@ TEST_F(RenderTest, MultiPageTiffShowsItsFirstPageOnly) {
   const std::vector<uint32_t> red(64 * 36, kRed), blue(64 * 36, kBlue);
   const std::u16string path = File("pages.tiff");
   WriteWicPicture(path, GUID_ContainerFormatTiff, 64, 36, {red, blue});
-  ImageRenderer r;
+  ImageRenderer r(gSettings.frames, gSettings.fit);
   ASSERT_TRUE(r.Init(Window(), kW, kH, path));
   EXPECT_EQ(r.frameCount(), 1u);
   EXPECT_FALSE(r.NeedsFrames());
@@ -329,12 +329,12 @@ TEST_F(RenderTest, FilesThatAreNotUsablePicturesFailInit) {
   const std::u16string hostile = File("huge-screen.gif");
   WriteWholeFile(hostile, MakeGif(65535, 65535, {SolidGifFrame(0, 0, 1, 1, 1, 10, 0)}));
   for (const std::u16string& path : {text, empty, hostile, File("missing.jpg")}) {
-    ImageRenderer r;
+    ImageRenderer r(gSettings.frames, gSettings.fit);
     EXPECT_FALSE(r.Init(Window(), kW, kH, path)) << Utf16ToUtf8(path);
     EXPECT_FALSE(r.ready);
   }
   // The program runs on: a good picture still loads.
-  ImageRenderer r;
+  ImageRenderer r(gSettings.frames, gSettings.fit);
   EXPECT_TRUE(r.Init(Window(), kW, kH, BandsPng()));
 }
 
@@ -342,7 +342,7 @@ TEST_F(RenderTest, GifFramesBeyondTheLogicalScreenAreClipped) {
   // A 40 x 40 white frame at (20, 10) on a 32 x 18 screen of red.
   const std::u16string path = File("clip.gif");
   WriteWholeFile(path, MakeGif(32, 18, {SolidGifFrame(0, 0, 32, 18, 1, 10, 1), SolidGifFrame(20, 10, 40, 40, 4, 10, 1)}));
-  ImageRenderer r;
+  ImageRenderer r(gSettings.frames, gSettings.fit);
   ASSERT_TRUE(r.Init(Window(), kW, kH, path));
   r.Tick(0.1);
   EXPECT_EQ(r.current(), 1u);
@@ -358,7 +358,7 @@ TEST_F(ShaderTest, MacroWallpaperShowsOriginResolutionAndRenderScale) {
   const std::u16string path = File("halves.hlsl");
   WriteWholeFile(path, std::string(test_shaders::kHalvesWallpaper));
   gSettings.shaderScale = 50;
-  ShaderRenderer r;
+  ShaderRenderer r(gSettings.shaderScale);
   ASSERT_TRUE(r.Init(Window(), kW, kH, path));
   EXPECT_EQ(r.renderWidth(), 160u);
   EXPECT_EQ(r.renderHeight(), 90u);
@@ -380,7 +380,7 @@ TEST_F(ShaderTest, MacroWallpaperShowsOriginResolutionAndRenderScale) {
 TEST_F(ShaderTest, CompileErrorsAreLoggedWithThePath) {
   const std::u16string path = File("no-main.hlsl");
   WriteWholeFile(path, std::string(test_shaders::kNoMainImage));
-  ShaderRenderer r;
+  ShaderRenderer r(gSettings.shaderScale);
   EXPECT_FALSE(r.Init(Window(), kW, kH, path));
   const std::string log = ReadLog();
   const std::string expected = "shader compile error in " + Utf16ToUtf8(path) + ":\n";
@@ -389,7 +389,7 @@ TEST_F(ShaderTest, CompileErrorsAreLoggedWithThePath) {
   EXPECT_GT(log.size(), at + expected.size() + 2) << "the compiler's messages follow";
   EXPECT_NE(log.find("no-main.hlsl", at + expected.size()), std::string::npos) << "messages name the file";
 
-  ShaderRenderer missing;
+  ShaderRenderer missing(gSettings.shaderScale);
   EXPECT_FALSE(missing.Init(Window(), kW, kH, File("absent.hlsl")));
 }
 
@@ -401,15 +401,15 @@ class GpuResetTest : public RenderTest {
     gRenderingStopped = false;
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
-    savedApp_ = {gApp.mainWindow, gApp.qpcFrequency};
-    gApp.qpcFrequency = f.QuadPart;
+    savedApp_ = {gApp.mainWindow, gShell.qpcFrequency};
+    gShell.qpcFrequency = f.QuadPart;
     gApp.mainWindow = CreateWindowExW(0, L"LumenhollowRenderTest", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
   }
   void TearDown() override {
     DestroyWindow(gApp.mainWindow);
     gApp.mainWindow = savedApp_.first;
-    gApp.qpcFrequency = savedApp_.second;
+    gShell.qpcFrequency = savedApp_.second;
     gGpuResets = {};
     gRenderingStopped = false;
     gFailNextPresent = false;
@@ -422,7 +422,7 @@ class GpuResetTest : public RenderTest {
   void AddAnimatedScreen() {
     const std::u16string path = File("reset.gif");
     WriteWholeFile(path, MakeGif(8, 8, {SolidGifFrame(0, 0, 8, 8, 1, 2, 0), SolidGifFrame(0, 0, 8, 8, 2, 2, 0)}));
-    auto renderer = std::make_unique<ImageRenderer>();
+    auto renderer = std::make_unique<ImageRenderer>(gSettings.frames, gSettings.fit);
     ASSERT_TRUE(renderer->Init(Window(), kW, kH, path));
     auto screen = std::make_unique<Screen>();
     screen->key = u"TEST";

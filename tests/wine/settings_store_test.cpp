@@ -6,7 +6,7 @@
 #include "app/app_state_win.h"
 #include "base/log_win.h"
 #include "base/text.h"
-#include "app/settings_store_win.h"
+#include "base/settings_store_win.h"
 #include "base/wide_win.h"
 #include "harness_win.h"
 

@@ -340,8 +340,8 @@ class VideoResetTest : public VideoTest {
     gRenderingStopped = false;
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
-    saved_app_ = {gApp.mainWindow, gApp.qpcFrequency};
-    gApp.qpcFrequency = f.QuadPart;
+    saved_app_ = {gApp.mainWindow, gShell.qpcFrequency};
+    gShell.qpcFrequency = f.QuadPart;
     gApp.mainWindow = CreateWindowExW(0, L"LumenhollowVideoTest", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
     gApp.instance = GetModuleHandleW(nullptr);
@@ -356,7 +356,7 @@ class VideoResetTest : public VideoTest {
     EndScreensaver();
     DestroyWindow(gApp.mainWindow);
     gApp.mainWindow = saved_app_.first;
-    gApp.qpcFrequency = saved_app_.second;
+    gShell.qpcFrequency = saved_app_.second;
     gGpuResets = {};
     gRenderingStopped = false;
     gFailNextPresent = false;

@@ -161,9 +161,9 @@ TEST_F(WebWallpaper, ADesktopOfWebWallpapersLeavesTheFrameTimerDisarmed) {
   Screen& a = AddScreen(gScreens, folder_);
   Screen& b = AddScreen(gScreens, folder_);
   ASSERT_TRUE(harness::WaitUntil([&] { return Ready(a) && Ready(b); }, 5000));
-  gApp.frameTimerState = {};
+  gShell.frameTimerState = {};
   UpdateFrameTimer();
-  EXPECT_FALSE(gApp.frameTimerState.armed);
+  EXPECT_FALSE(gShell.frameTimerState.armed);
 }
 
 TEST_F(WebWallpaper, ScreensaverWindowsShowWebWallpapersToo) {

@@ -1,8 +1,8 @@
-#include "app/settings_store_win.h"
+#include "base/settings_store_win.h"
 
 #include <windows.h>
 
-#include "app/app_state_win.h"
+#include "base/app_facts_win.h"
 #include "base/files_win.h"
 #include "base/log_win.h"
 #include "base/settings.h"
@@ -23,6 +23,8 @@ FileRead ReadSettingsFile(const std::u16string& path, std::string& bytes, uint32
 }
 
 }  // namespace
+
+Settings gSettings;
 
 SettingsStart LoadSettings(const std::u16string& path) {
   const SettingsReader reader{

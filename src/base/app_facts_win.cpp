@@ -1,0 +1,3 @@
+#include "base/app_facts_win.h"
+
+AppFacts gApp;
