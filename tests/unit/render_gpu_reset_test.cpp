@@ -1,46 +1,44 @@
 // Counting GPU resets: retry once, stop after a second within five minutes.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "render/gpu_reset.h"
 
 namespace {
 
 constexpr uint64_t kMinute = 60000;
+constexpr auto kRetry = GpuResetAction::Retry, kStop = GpuResetAction::Stop;
 
-TEST(GpuResetCounterTest, SecondResetWithinFiveMinutesStops) {
-  GpuResetCounter c;
-  const uint64_t t0 = 10 * kMinute;
-  EXPECT_EQ(CountGpuReset(c, t0), GpuResetAction::Retry);
-  EXPECT_EQ(c.count, 1u);
-  EXPECT_EQ(CountGpuReset(c, t0 + 4 * kMinute + 59000), GpuResetAction::Stop);
-  EXPECT_EQ(c.count, 2u);
-}
-
-TEST(GpuResetCounterTest, SecondResetAtFiveMinutesOrLaterRetries) {
-  GpuResetCounter c;
-  EXPECT_EQ(CountGpuReset(c, 7 * kMinute), GpuResetAction::Retry);
-  EXPECT_EQ(CountGpuReset(c, 12 * kMinute), GpuResetAction::Retry);  // exactly 300000 ms later
-  EXPECT_EQ(c.count, 1u);
-  EXPECT_EQ(c.lastResetMs, 12 * kMinute);
-  // The window runs from the latest reset.
-  EXPECT_EQ(CountGpuReset(c, 12 * kMinute + 299999), GpuResetAction::Stop);
-}
-
-TEST(GpuResetCounterTest, ClearingByAnApplyKeepsTheTimeButRetriesAgain) {
-  GpuResetCounter c;
-  CountGpuReset(c, 5 * kMinute);
-  EXPECT_EQ(CountGpuReset(c, 6 * kMinute), GpuResetAction::Stop);
-  c.count = 0;  // what an apply from the library does; the last reset time stays
-  EXPECT_EQ(CountGpuReset(c, 7 * kMinute), GpuResetAction::Retry);
-  EXPECT_EQ(CountGpuReset(c, 8 * kMinute), GpuResetAction::Stop);
-}
-
-TEST(GpuResetCounterTest, TickCountOfZeroMeansNoResetYet) {
-  // A first reset counted at tick 0 leaves "no reset yet" behind, so even an
-  // immediate second one is a first again: harmless, and what the rule says.
-  GpuResetCounter c;
-  EXPECT_EQ(CountGpuReset(c, 0), GpuResetAction::Retry);
-  EXPECT_EQ(CountGpuReset(c, 1000), GpuResetAction::Retry);
+TEST(GpuResetCounterTest, RetryOnceThenStopWithinFiveMinutesOfTheLatest) {
+  // A step with `clear` first does what an apply from the library does: the
+  // count goes, the time of the last reset stays.
+  struct Step {
+    uint64_t at;
+    GpuResetAction want;
+    bool clear = false;
+  };
+  const struct {
+    const char* name;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"second within five minutes", {{10 * kMinute, kRetry}, {14 * kMinute + 59000, kStop}}},
+      {"exactly five minutes later, then within five of that",
+       {{7 * kMinute, kRetry}, {12 * kMinute, kRetry}, {12 * kMinute + 299999, kStop}}},
+      {"an apply keeps the time but retries again",
+       {{5 * kMinute, kRetry}, {6 * kMinute, kStop}, {7 * kMinute, kRetry, true}, {8 * kMinute, kStop}}},
+      // A reset counted at tick 0 leaves "no reset yet" behind: harmless.
+      {"tick zero means no reset yet", {{0, kRetry}, {1000, kRetry}}},
+  };
+  for (const auto& c : cases) {
+    GpuResetCounter counter;
+    for (const Step& s : c.steps) {
+      if (s.clear) counter.count = 0;
+      EXPECT_EQ(CountGpuReset(counter, s.at), s.want) << c.name << " at " << s.at;
+      EXPECT_EQ(counter.count, s.want == kStop ? 2u : 1u) << c.name << " at " << s.at;
+      if (s.want == kRetry) EXPECT_EQ(counter.lastResetMs, s.at) << c.name;
+    }
+  }
 }
 
 }  // namespace

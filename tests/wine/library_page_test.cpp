@@ -6,10 +6,8 @@
 #include <string>
 
 #include "harness_win.h"
-#include "webview_support.h"
 
 using namespace harness;
-using namespace webview_test;
 
 namespace {
 
@@ -21,13 +19,6 @@ constexpr char kLibraryArguments[] =
 
 std::wstring SettingsPath() { return DataDir() + L"\\lumenhollow.ini"; }
 std::string Settings() { return ReadFileBytes(SettingsPath()); }
-std::string Log() { return ReadFileBytes(DataDir() + L"\\log.txt"); }
-
-std::wstring TempPath(const wchar_t* name) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  return std::wstring(temp) + name;
-}
 
 // The id the runtime gave the library's controller: "navigate <id> <url>".
 std::string ViewId(const std::string& navigateLine) {
@@ -42,7 +33,7 @@ bool HasChildOfClass(HWND parent, const wchar_t* className) {
 class LibraryPage : public testing::Test {
  protected:
   void SetUp() override {
-    WaitUntil([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000);
+    WaitForNoShell();
     RemoveDataDir();
     CreateDirectoryW(DataDir().c_str(), nullptr);
     picture_ = TempPath(L"lh-web-pic.bmp");
@@ -55,7 +46,7 @@ class LibraryPage : public testing::Test {
     UseRuntimeThroughVariable(false);
     SetVariable(L"LH_FAKEWEBVIEW_RECORD", L"");
     SetVariable(L"LH_FAKEWEBVIEW_SCRIPT", L"");
-    WaitUntil([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000);
+    WaitForNoShell();
     RemoveDataDir();
     DeleteFileW(picture_.c_str());
   }
@@ -63,12 +54,11 @@ class LibraryPage : public testing::Test {
   // The desktop, a settings file of our own with the picture in the user
   // list, and the program with its library open on the page.
   std::string StartOnPage(const std::string& extraSettings = "", const std::wstring& arguments = L"") {
-    shell_ = std::make_unique<App>(L"--layout=child", L"shellsim.exe");
-    EXPECT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
+    shell_ = StartShell(L"--layout=child");
     WriteFileBytes(SettingsPath(), "fps=30\r\nidle=0\r\nidleMin=10\r\nlib=" + Utf8(picture_) + "\r\n" + extraSettings);
     app_ = std::make_unique<App>(arguments);
     const std::string navigate = WaitForRecord("navigate ", 15000);
-    EXPECT_FALSE(navigate.empty()) << Log();
+    EXPECT_FALSE(navigate.empty()) << ProgramLog();
     return navigate.empty() ? "" : ViewId(navigate);
   }
 
@@ -128,7 +118,7 @@ TEST_F(LibraryPage, ReadyBringsTheStateOfTheProgram) {
   ASSERT_FALSE(id.empty());
   PageSays("string ready");
   std::string state = WaitForPost(id, "state");
-  ASSERT_FALSE(state.empty()) << Log();
+  ASSERT_FALSE(state.empty()) << ProgramLog();
   // What the system measures is taken from the message itself.
   std::smatch name, covered, reason;
   ASSERT_TRUE(std::regex_search(state, name, std::regex("\"name\":(\"(?:[^\"\\\\]|\\\\.)*\")")));
@@ -164,10 +154,10 @@ TEST_F(LibraryPage, TourModeFollowsEveryStateWithTheTourMessageAndLogsTheWindow)
   EXPECT_TRUE(GetWindowLongW(library, GWL_EXSTYLE) & WS_EX_TOPMOST);
   RECT r{};
   GetWindowRect(library, &r);
-  EXPECT_NE(Log().find("tour window " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+  EXPECT_NE(ProgramLog().find("tour window " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
                        std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top)),
             std::string::npos)
-      << Log();
+      << ProgramLog();
 }
 
 TEST_F(LibraryPage, PageCommandsChangeTheSettingsFileAndTheSurfaces) {
@@ -183,7 +173,7 @@ TEST_F(LibraryPage, PageCommandsChangeTheSettingsFileAndTheSurfaces) {
   PageSays(std::string("string apply") + kSep + "0" + kSep + p);
   EXPECT_TRUE(WaitUntil([&] { return Settings().find("screen:") != std::string::npos; }, 5000)) << Settings();
   EXPECT_NE(Settings().find("=" + p + "\r\n"), std::string::npos) << Settings();
-  EXPECT_TRUE(WaitUntil(surfaceExists, 5000)) << Log();
+  EXPECT_TRUE(WaitUntil(surfaceExists, 5000)) << ProgramLog();
 
   PageSays(std::string("string set") + kSep + "fps" + kSep + "500");
   EXPECT_TRUE(WaitUntil([&] { return Settings().find("fps=120\r\n") != std::string::npos; }, 5000)) << Settings();
@@ -198,7 +188,7 @@ TEST_F(LibraryPage, PageCommandsChangeTheSettingsFileAndTheSurfaces) {
 
   PageSays(std::string("string span") + kSep + p);
   EXPECT_TRUE(WaitUntil([&] { return Settings().find("mode=span\r\n") != std::string::npos; }, 5000)) << Settings();
-  EXPECT_TRUE(WaitUntil(surfaceExists, 5000)) << Log();
+  EXPECT_TRUE(WaitUntil(surfaceExists, 5000)) << ProgramLog();
 
   PageSays(std::string("string remove") + kSep + p);
   EXPECT_TRUE(WaitUntil([&] { return Settings().find("lib=") == std::string::npos; }, 5000)) << Settings();
@@ -218,9 +208,7 @@ TEST_F(LibraryPage, PageCommandsChangeTheSettingsFileAndTheSurfaces) {
 TEST_F(LibraryPage, ThreeFilesPickedInAFolderJoinTheLibrary) {
   const std::string id = StartOnPage();
   ASSERT_FALSE(id.empty());
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"lh-picked";
+  const std::wstring folder = TempPath(L"lh-picked");
   CreateDirectoryW(folder.c_str(), nullptr);
   const wchar_t* names[] = {L"c.bmp", L"a.bmp", L"b.bmp"};
   for (const wchar_t* name : names)
@@ -242,7 +230,7 @@ TEST_F(LibraryPage, ThreeFilesPickedInAFolderJoinTheLibrary) {
   Sleep(500);
   enter(L"\"c.bmp\" \"a.bmp\" \"b.bmp\"");
   const std::string added = WaitForPost(id, "added");
-  ASSERT_FALSE(added.empty()) << Log();
+  ASSERT_FALSE(added.empty()) << ProgramLog();
   // The dialog lists the files in its own order; each is a full path in the folder.
   for (const wchar_t* name : names) {
     EXPECT_NE(added.find(JsonQuote(Utf8(folder + L"\\" + name))), std::string::npos) << added;
@@ -269,7 +257,7 @@ TEST_F(LibraryPage, AControllerThatArrivesAfterItsWindowClosedIsClosed) {
   WriteFileBytes(SettingsPath(), "fps=30\r\n");
   app_ = std::make_unique<App>(L"");
   const std::string request = WaitForRecord("controller-request ", 15000);
-  ASSERT_FALSE(request.empty()) << Log();
+  ASSERT_FALSE(request.empty()) << ProgramLog();
   const std::string id = request.substr(19, request.find(' ', 19) - 19);
   HWND library = WaitForWindow(kLibrary, app_->Pid(), 5000);
   PostMessageW(library, WM_CLOSE, 0, 0);
@@ -298,10 +286,10 @@ TEST_P(LibraryWithoutRuntime, OpensEmptyLogsAndTriesAgainOnTheNextOpening) {
   ASSERT_NE(library, nullptr);
   auto count = [&] {
     size_t n = 0;
-    for (size_t at = 0; (at = Log().find(c.logLine, at)) != std::string::npos; ++at) ++n;
+    for (size_t at = 0; (at = ProgramLog().find(c.logLine, at)) != std::string::npos; ++at) ++n;
     return n;
   };
-  EXPECT_TRUE(WaitUntil([&] { return count() == 1; }, 5000)) << Log();
+  EXPECT_TRUE(WaitUntil([&] { return count() == 1; }, 5000)) << ProgramLog();
   EXPECT_FALSE(HasChildOfClass(library, L"FakeWebViewChild"));
   EXPECT_TRUE(IsWindow(library));
   // Closed and opened again (a second start asks the first to open it).
@@ -310,7 +298,7 @@ TEST_P(LibraryWithoutRuntime, OpensEmptyLogsAndTriesAgainOnTheNextOpening) {
   App second(L"");
   EXPECT_EQ(second.WaitExit(10000), 0u);
   EXPECT_NE(WaitForWindow(kLibrary, app_->Pid(), 5000), nullptr);
-  EXPECT_TRUE(WaitUntil([&] { return count() == 2; }, 5000)) << Log();
+  EXPECT_TRUE(WaitUntil([&] { return count() == 2; }, 5000)) << ProgramLog();
 }
 
 INSTANTIATE_TEST_SUITE_P(

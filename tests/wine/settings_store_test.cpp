@@ -15,9 +15,7 @@ namespace {
 class SettingsStore : public testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    dir_ = std::wstring(temp) + L"lh-settings-test";
+    dir_ = harness::TempPath(L"lh-settings-test");
     CreateDirectoryW(dir_.c_str(), nullptr);
     DeleteFileW(Ini().c_str());
     DeleteFileW(Temp().c_str());

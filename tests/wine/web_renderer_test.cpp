@@ -13,10 +13,8 @@
 #include "harness_win.h"
 #include "render/renderer_factory_win.h"
 #include "render/web_environment_win.h"
-#include "render_support.h"
-#include "webview_support.h"
 
-using namespace webview_test;
+using namespace harness;
 
 namespace {
 
@@ -41,7 +39,7 @@ class WebWallpaper : public testing::Test {
 
   void SetUp() override {
     savedDataDir_ = gApp.dataDir;
-    gApp.dataDir = render_test::ScratchDir().windowsDir;
+    gApp.dataDir = ScratchDir().windowsDir;
     SetLogFolder(gApp.dataDir);
     UseRuntimeThroughVariable(true);
     // Each test starts before any environment exists.
