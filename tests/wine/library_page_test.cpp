@@ -2,7 +2,6 @@
 // finds the runtime, what it asks of it, and the page protocol end to end.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "harness_win.h"
@@ -117,26 +116,17 @@ TEST_F(LibraryPage, ReadyBringsTheStateOfTheProgram) {
   const std::string id = StartOnPage();
   ASSERT_FALSE(id.empty());
   PageSays("string ready");
-  std::string state = WaitForPost(id, "state");
+  const std::string state = WaitForPost(id, "state");
   ASSERT_FALSE(state.empty()) << ProgramLog();
-  // What the system measures is taken from the message itself.
-  std::smatch name, covered, reason;
-  ASSERT_TRUE(std::regex_search(state, name, std::regex("\"name\":(\"(?:[^\"\\\\]|\\\\.)*\")")));
-  ASSERT_TRUE(std::regex_search(state, covered, std::regex("\"covered\":(true|false)")));
-  ASSERT_TRUE(std::regex_search(state, reason, std::regex("\"reason\":(\"(?:[^\"\\\\]|\\\\.)*\")\\}\\}$")));
-  const std::string screenName = name[1].str(), isCovered = covered[1].str(), why = reason[1].str();
-  state = std::regex_replace(state, std::regex("\"cpu\":[0-9.]+,\"ram\":[0-9]+"), "\"cpu\":C,\"ram\":R");
+  // The format is the core's; here the program's own facts must reach it.
   const std::string p = Utf8(picture_);
-  const std::string expected =
-      "{\"t\":\"state\",\"mode\":\"screens\",\"span\":\"\",\"spanPlaying\":false,\"spanFrame\":null,\"screens\":["
-      "{\"x\":0,\"y\":0,\"w\":" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + ",\"h\":" +
-      std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ",\"main\":true,\"playing\":false,\"covered\":" +
-      isCovered + ",\"path\":\"\",\"name\":" + screenName + ",\"frame\":null}],\"items\":["
-      "{\"name\":\"Lh web pic\",\"path\":" + JsonQuote(p) + ",\"kind\":\"image\",\"mine\":true,\"ok\":true,"
-      "\"thumb\":" + JsonQuote(FileUrl(picture_)) + ",\"url\":\"\"}],"
-      "\"set\":{\"pfs\":true,\"pcov\":true,\"pbat\":true,\"start\":false,\"fps\":30,\"fit\":false,\"idle\":0,"
-      "\"idleMin\":10},\"stats\":{\"cpu\":C,\"ram\":R,\"userPaused\":false,\"reason\":" + why + "}}";
-  EXPECT_EQ(state, expected);
+  for (const std::string& part :
+       {"\"screens\":[{\"x\":0,\"y\":0,\"w\":" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) +
+            ",\"h\":" + std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ",\"main\":true,\"playing\":false,",
+        "\"items\":[{\"name\":\"Lh web pic\",\"path\":" + JsonQuote(p) + ",\"kind\":\"image\",\"mine\":true," +
+            "\"ok\":true,\"thumb\":" + JsonQuote(FileUrl(picture_)) + ",\"url\":\"\"}]",
+        std::string("\"fps\":30,\"fit\":false,\"idle\":0,\"idleMin\":10}")})
+    EXPECT_NE(state.find(part), std::string::npos) << part << "\nin " << state;
   // No tour without --tour.
   Sleep(300);
   EXPECT_TRUE(RecordLinesStarting("post " + id + " {\"t\":\"tour\"}").empty());
@@ -253,7 +243,7 @@ TEST_F(LibraryPage, AMessageThatIsNotAStringIsIgnored) {
 
 TEST_F(LibraryPage, AControllerThatArrivesAfterItsWindowClosedIsClosed) {
   SetVariable(L"LH_FAKEWEBVIEW_CONTROLLER_DELAY_MS", L"1500");
-  shell_ = std::make_unique<App>(L"--layout=child", L"shellsim.exe");
+  shell_ = StartShell(L"--layout=child");
   WriteFileBytes(SettingsPath(), "fps=30\r\n");
   app_ = std::make_unique<App>(L"");
   const std::string request = WaitForRecord("controller-request ", 15000);
@@ -279,7 +269,7 @@ TEST_P(LibraryWithoutRuntime, OpensEmptyLogsAndTriesAgainOnTheNextOpening) {
   const NoRuntimeCase& c = GetParam();
   UseRuntimeThroughVariable(*c.fail != 0);
   SetVariable(L"LH_FAKEWEBVIEW_FAIL", c.fail);
-  shell_ = std::make_unique<App>(L"--layout=child", L"shellsim.exe");
+  shell_ = StartShell(L"--layout=child");
   WriteFileBytes(SettingsPath(), "fps=30\r\n");
   app_ = std::make_unique<App>(L"");
   HWND library = WaitForWindow(kLibrary, app_->Pid(), 15000);

@@ -105,29 +105,16 @@ class VideoTest : public RenderWindowTest {
     }
     return true;
   }
-
 };
 
-TEST_F(VideoTest, H264FillsCroppedAndFitsWithBlackBars) {
-  {
-    // Fill: a 4:1 video on 16:9 keeps its middle half.
-    auto r = Start(TestVideos().h264);
-    EXPECT_TRUE(r->NeedsFrames());
-    ASSERT_TRUE(TickUntil(*r, [&] { return r->ready && r->sized(); })) << ReadLog();
-    TickUntil(*r, [] { return false; }, 300);  // a frame drawn with the final rectangles
-    const Shot s = Capture();
-    EXPECT_COLOUR(s, 40, 40, 0, 255, 0);
-    EXPECT_COLOUR(s, 280, 40, 0, 0, 255);
-    EXPECT_COLOUR(s, 40, 140, 0, 0, 255);
-    EXPECT_COLOUR(s, 280, 140, 0, 255, 0);
-    EXPECT_NEAR(r->source().left, (1.0f - 0.4444444f) / 2.0f, 1e-4f);
-  }
+TEST_F(VideoTest, H264FitsWithBlackBarsOrFillsCroppedAndFollowsPanAndZoom) {
   {
     // Fit: the whole video in a band 80 pixels high, opaque black around it.
     gSettings.fit = true;
     auto r = Start(TestVideos().h264);
+    EXPECT_TRUE(r->NeedsFrames());
     ASSERT_TRUE(TickUntil(*r, [&] { return r->ready && r->sized(); })) << ReadLog();
-    TickUntil(*r, [] { return false; }, 300);
+    TickUntil(*r, [] { return false; }, 300);  // a frame drawn with the final rectangles
     EXPECT_EQ(r->destination().top, 50);
     EXPECT_EQ(r->destination().bottom, 130);
     const Shot s = Capture();
@@ -140,20 +127,20 @@ TEST_F(VideoTest, H264FillsCroppedAndFitsWithBlackBars) {
       EXPECT_COLOUR(s, x, 160, 0, 0, 0);
     }
   }
-}
-
-TEST_F(VideoTest, PanAndZoomReachThePlayingVideoThroughRefresh) {
-  gSettings.frames[u"TEST"] = {0.1f, 0.5f, 4.0f};
+  // Fill: a 4:1 video on 16:9 keeps its middle; a frame zooms into it.
+  gSettings.fit = false;
   auto r = Start(TestVideos().h264);
   ASSERT_TRUE(TickUntil(*r, [&] { return r->ready && r->sized(); })) << ReadLog();
+  EXPECT_NEAR(r->source().left, (1.0f - 0.4444444f) / 2.0f, 1e-4f);
+  gSettings.frames[u"TEST"] = {0.1f, 0.5f, 4.0f};
+  r->Refresh();
+  EXPECT_LT(r->source().right, 0.25f) << "zoomed into the red band";
+  // A pan while paused shows at once: the held frame is drawn again.
   r->SetPaused(true);
   Pump(200);
-  r->Refresh();
-  Shot s = Capture();
-  EXPECT_COLOUR(s, 160, 20, 255, 0, 0) << "zoomed into the red band";
   gSettings.frames[u"TEST"] = {0.9f, 0.5f, 4.0f};
   r->Refresh();
-  s = Capture();
+  const Shot s = Capture();
   EXPECT_COLOUR(s, 160, 20, 255, 255, 255) << "panned to the white band while paused";
 }
 
@@ -291,7 +278,6 @@ class VideoResetTest : public VideoTest {
     }
     return true;
   }
-
 };
 
 TEST_F(VideoResetTest, ResetWithAVideoWallpaperLeavesNothingOnTheOldDeviceAndRecovers) {
@@ -315,10 +301,7 @@ TEST_F(VideoResetTest, ResetWithAVideoWallpaperLeavesNothingOnTheOldDeviceAndRec
   ASSERT_NE(gGraphics.device.Get(), old.Get());
   old.Reset();
   auto again = Start(TestVideos().h264);
-  ASSERT_TRUE(TickUntil(*again, [&] { return again->ready && again->sized(); })) << ReadLog();
-  TickUntil(*again, [] { return false; }, 300);
-  const Shot s = Capture();
-  EXPECT_COLOUR(s, 40, 40, 0, 255, 0);
+  EXPECT_TRUE(TickUntil(*again, [&] { return again->ready && again->sized() && !again->failed(); })) << ReadLog();
 }
 
 TEST_F(VideoResetTest, ResetDuringTheScreensaverEndsItBeforeTheDeviceGoes) {
