@@ -8,7 +8,9 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/app_state_win.h"
@@ -356,16 +358,6 @@ Rgb Shot::At(int x, int y) const {
   if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
   const size_t i = (size_t(y) * width + x) * 3;
   return {rgb_[i], rgb_[i + 1], rgb_[i + 2]};
-}
-
-bool Near(const Rgb& got, int r, int g, int b, int tolerance) {
-  return abs(got.r - r) <= tolerance && abs(got.g - g) <= tolerance && abs(got.b - b) <= tolerance;
-}
-
-std::string Describe(const Rgb& c) {
-  char text[48];
-  snprintf(text, sizeof text, "(%d, %d, %d)", c.r, c.g, c.b);
-  return text;
 }
 
 bool Near(const Rgb& got, int r, int g, int b, int tolerance) {

@@ -1,6 +1,7 @@
 // Video wallpapers through Wine's media engine, drawing into plain test
 // windows and screensaver windows, checked by screenshots of the X display.
 // The videos are made at test time with ffmpeg from pictures we write.
+#include <mfapi.h>
 #include <mferror.h>
 #include <wincodec.h>
 

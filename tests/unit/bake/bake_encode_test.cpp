@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "bake/encode_loop.h"
-#include "../support/test_sink.h"
+#include "../../support/test_sink.h"
 
 namespace {
 
