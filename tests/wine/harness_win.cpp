@@ -18,6 +18,7 @@
 #include "base/log_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
+#include "desktop/screens_win.h"
 #include "render/graphics_win.h"
 
 using Microsoft::WRL::ComPtr;

@@ -1,7 +1,6 @@
 // Video wallpapers through Wine's media engine, drawing into plain test
 // windows and screensaver windows, checked by screenshots of the X display.
 // The videos are made at test time with ffmpeg from pictures we write.
-#include <mfapi.h>
 #include <mferror.h>
 #include <wincodec.h>
 
@@ -145,31 +144,12 @@ TEST_F(VideoTest, H264FitsWithBlackBarsOrFillsCroppedAndFollowsPanAndZoom) {
   EXPECT_COLOUR(s, 160, 20, 255, 255, 255) << "panned to the white band while paused";
 }
 
-TEST_F(VideoTest, AudioTrackIsMutedDeselectedAndDoesNotStall) {
+// (Wine's engine lists no streams, so the audio stream's deselection cannot be
+// seen here.)
+TEST_F(VideoTest, AudioTrackIsMutedAndDoesNotStall) {
   auto r = Start(TestVideos().withAudio);
   ASSERT_TRUE(TickUntil(*r, [&] { return r->ready && r->sized(); })) << ReadLog();
   EXPECT_TRUE(r->engine()->GetMuted());
-  ComPtr<IMFMediaEngineEx> ex;
-  ASSERT_TRUE(SUCCEEDED(r->engine()->QueryInterface(IID_PPV_ARGS(&ex))));
-  // Wine's engine lists no streams (so it cannot show the deselection);
-  // where they are listed, the audio one must be off.
-  DWORD streams = 0;
-  ex->GetNumberOfStreams(&streams);
-  RecordProperty("streams_listed", static_cast<int>(streams));
-  int audio = 0;
-  for (DWORD i = 0; i < streams; ++i) {
-    PROPVARIANT major;
-    PropVariantInit(&major);
-    ex->GetStreamAttribute(i, MF_MT_MAJOR_TYPE, &major);
-    if (major.vt == VT_CLSID && *major.puuid == MFMediaType_Audio) {
-      ++audio;
-      BOOL selected = TRUE;
-      ex->GetStreamSelection(i, &selected);
-      EXPECT_FALSE(selected) << "audio stream " << i;
-    }
-    PropVariantClear(&major);
-  }
-  EXPECT_EQ(audio, streams > 0 ? 1 : 0);
   // Still playing a second later: the clock moves.
   const double before = r->engine()->GetCurrentTime();
   TickUntil(*r, [] { return false; }, 1000);
