@@ -198,7 +198,5 @@ std::string WaitForRecord(const std::string& prefix, DWORD timeoutMs = 10000);
 // The page posts a message: "string <text>", "json <json>", "drop <text>\t<path>".
 void PageSays(const std::string& line);
 std::string FileUrl(const std::wstring& path);
-// The JSON literal the program writes for `text`.
-std::string JsonQuote(const std::string& utf8);
 
 }  // namespace harness

@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "base/text.h"
+#include "base/wide_win.h"
 #include "harness_win.h"
+#include "library/state_message.h"
 
 using namespace harness;
 
@@ -191,7 +194,8 @@ TEST_F(LibraryPage, ThreeFilesPickedInAFolderJoinTheLibrary) {
   ASSERT_FALSE(added.empty()) << ProgramLog();
   // The dialog lists the files in its own order; each is a full path in the folder.
   for (const wchar_t* name : names) {
-    EXPECT_NE(added.find(JsonQuote(Utf8(folder + L"\\" + name))), std::string::npos) << added;
+    const std::wstring path = folder + L"\\" + name;
+    EXPECT_NE(added.find(Utf16ToUtf8(JsonQuote(U16(path.c_str())))), std::string::npos) << added;
     EXPECT_NE(Settings().find("lib=" + Utf8(folder + L"\\" + name) + "\r\n"), std::string::npos);
   }
   for (const wchar_t* name : names) DeleteFileW((folder + L"\\" + name).c_str());
