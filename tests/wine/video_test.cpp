@@ -194,7 +194,7 @@ TEST_F(VideoTest, UndecodableFileLogsOnceAndStopsNeedingFrames) {
   EXPECT_FALSE(r->ready);
 }
 
-TEST_F(VideoTest, MissingFileOrNoDeviceManagerFailsInit) {
+TEST_F(VideoTest, AMissingFileFailsInitOrLaterReportsAFailure) {
   VideoRenderer missing(gSettings.frames, false);
   const bool started = missing.Init(Window(), kW, kH, ScratchDir().windowsDir + u"\\absent.mp4");
   if (started) {
