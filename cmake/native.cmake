@@ -6,7 +6,7 @@ lh_core_library(lumencore ${LH_SANITIZE} -O1)
 target_link_options(lumencore PUBLIC ${LH_SANITIZE})
 
 find_package(GTest REQUIRED)
-file(GLOB LH_UNIT_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp)
+file(GLOB_RECURSE LH_UNIT_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${LH_UNIT_TESTS})
 target_compile_options(unit_tests PRIVATE ${LH_WARNINGS} ${LH_SANITIZE} -O1)
 target_link_libraries(unit_tests PRIVATE lumencore GTest::gtest_main)

@@ -9,25 +9,11 @@
 
 namespace {
 
-std::wstring TempDir() {
-  wchar_t temp[MAX_PATH + 1] = {};
-  GetTempPathW(MAX_PATH + 1, temp);
-  return temp;
-}
-
 // A 64x48 picture with a gradient.
 std::string SmallBmp() {
   return harness::MakeBmp(64, 48, [](int x, int y) {
     return 0x800000u | static_cast<uint32_t>((y * 5) & 0xFF) << 8 | static_cast<uint32_t>((x * 4) & 0xFF);
   });
-}
-
-std::string Utf8(const std::wstring& w) {
-  std::string out(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr),
-                  '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), out.data(), static_cast<int>(out.size()),
-                      nullptr, nullptr);
-  return out;
 }
 
 DWORD RunChild(const std::wstring& line) {
@@ -37,12 +23,12 @@ DWORD RunChild(const std::wstring& line) {
 }
 
 TEST(BakeChild, ExitCodesAndTheErrorFile) {
-  const std::wstring dir = TempDir() + L"lh bake \u00e9";
+  const std::wstring dir = harness::TempPath(L"lh bake \u00e9");
   CreateDirectoryW(dir.c_str(), nullptr);
   const std::wstring picture = dir + L"\\lake.bmp";
   harness::WriteFileBytes(picture, SmallBmp());
   harness::WriteFileBytes(dir + L"\\broken.png", std::string(3000, '\x5a'));
-  const std::wstring errorFile = TempDir() + L"lh-bake-err.txt";
+  const std::wstring errorFile = harness::TempPath(L"lh-bake-err.txt");
   DeleteFileW(errorFile.c_str());
 
   // No separator, then an undecodable picture: neither reaches the encoder.
@@ -54,7 +40,7 @@ TEST(BakeChild, ExitCodesAndTheErrorFile) {
   const std::wstring output = dir + L"\\Lake - Snowfall.mp4";
   EXPECT_EQ(RunChild(L"3 0 " + picture + L"|" + output + L"   "), 11u);
   ASSERT_TRUE(harness::FileExists(errorFile));
-  EXPECT_EQ(harness::ReadFileBytes(errorFile), "encode step 1 hr 0x80070057 out=[" + Utf8(output) + "]");
+  EXPECT_EQ(harness::ReadFileBytes(errorFile), "encode step 1 hr 0x80070057 out=[" + harness::Utf8(output) + "]");
 
   // Presets outside the table are passed on unchecked and still bake.
   DeleteFileW(errorFile.c_str());

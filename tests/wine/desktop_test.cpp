@@ -18,19 +18,6 @@ constexpr wchar_t kMain[] = L"LumenhollowMain";
 constexpr wchar_t kSurface[] = L"LumenhollowSurface";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::string Utf8(const std::wstring& text) {
-  std::string out(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-  out.pop_back();
-  return out;
-}
-
-std::wstring TempPath(const wchar_t* name) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  return std::wstring(temp) + name;
-}
-
 // A 64x36 picture: red on the left half, blue on the right.
 void WriteTestPicture(const std::wstring& path) {
   WriteFileBytes(path, MakeBmp(64, 36, [](int x, int) { return x < 32 ? 0xFF0000u : 0x0000FFu; }));
@@ -56,13 +43,6 @@ HWND WallpaperHost(bool childLayout) {
 // The first surface window anywhere below a top-level window.
 HWND FindSurface() {
   HWND found = nullptr;
-  auto check = [](HWND w, LPARAM out) -> BOOL {
-    wchar_t name[64] = {};
-    GetClassNameW(w, name, 64);
-    if (wcscmp(name, kSurface) != 0) return TRUE;
-    *reinterpret_cast<HWND*>(out) = w;
-    return FALSE;
-  };
   EnumWindows(
       [](HWND top, LPARAM out) -> BOOL {
         EnumChildWindows(top, [](HWND w, LPARAM o) -> BOOL {
@@ -75,32 +55,26 @@ HWND FindSurface() {
         return *reinterpret_cast<HWND*>(out) ? FALSE : TRUE;
       },
       reinterpret_cast<LPARAM>(&found));
-  (void)check;
   return found;
 }
-
-std::string Log() { return ReadFileBytes(DataDir() + L"\\log.txt"); }
 
 class Desktop : public testing::Test {
  protected:
   void SetUp() override {
-    WaitForNoDesktop();
+    WaitForNoShell();
     RemoveDataDir();
     CreateDirectoryW(DataDir().c_str(), nullptr);
     picture_ = TempPath(L"lh-red-blue.bmp");
     WriteTestPicture(picture_);
   }
   void TearDown() override {
-    WaitForNoDesktop();
+    WaitForNoShell();
     RemoveDataDir();
     DeleteFileW(picture_.c_str());
   }
-  // A killed shellsim's windows outlive it for a moment; the next test must
-  // not mistake them for its own desktop.
-  static void WaitForNoDesktop() {
-    WaitUntil([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000);
-  }
   void WriteSettings(const std::string& lines) { WriteFileBytes(DataDir() + L"\\lumenhollow.ini", lines); }
+  // The test picture on the monitor, under its stable name.
+  void AssignPicture() { WriteSettings("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_) + "\r\n"); }
   std::wstring picture_;
 };
 
@@ -108,13 +82,12 @@ class DesktopLayouts : public Desktop, public testing::WithParamInterface<bool> 
 
 TEST_P(DesktopLayouts, SurfaceHangsFromTheWallpaperWorkerAtTheMonitorBehindTheIcons) {
   const bool child = GetParam();
-  App shell(child ? L"--layout=child" : L"--layout=toplevel", L"shellsim.exe");
-  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
+  auto shell = StartShell(child ? L"--layout=child" : L"--layout=toplevel");
   // Assigned under the monitor's GDI name, as older settings files have it.
   WriteSettings("screen:\\\\.\\DISPLAY1=" + Utf8(picture_) + "\r\n");
   App app(L"--tray");
   HWND surface = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (surface = FindSurface()) != nullptr; }, 15000)) << Log();
+  ASSERT_TRUE(WaitUntil([&] { return (surface = FindSurface()) != nullptr; }, 15000)) << ProgramLog();
 
   HWND host = WallpaperHost(child);
   ASSERT_NE(host, nullptr);
@@ -141,7 +114,7 @@ TEST_P(DesktopLayouts, SurfaceHangsFromTheWallpaperWorkerAtTheMonitorBehindTheIc
   EXPECT_NE(settings.find("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_)), std::string::npos)
       << settings;
   EXPECT_EQ(settings.find("DISPLAY1="), std::string::npos) << settings;
-  EXPECT_EQ(Log().find("could not"), std::string::npos) << Log();
+  EXPECT_EQ(ProgramLog().find("could not"), std::string::npos) << ProgramLog();
   PostMessageW(FindProcessWindow(kMain, app.Pid()), WM_COMMAND, 4, 0);
   EXPECT_EQ(app.WaitExit(10000), 0u);
   EXPECT_FALSE(IsWindow(surface));
@@ -151,19 +124,17 @@ INSTANTIATE_TEST_SUITE_P(Layouts, DesktopLayouts, testing::Values(false, true),
                          [](const auto& info) { return info.param ? "ChildOfProgman" : "TopLevelWorkerW"; });
 
 TEST_F(Desktop, ShellRestartIsFollowedByAReattach) {
-  App shell(L"", L"shellsim.exe");
-  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
-  WriteSettings("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_) + "\r\n");
+  auto shell = StartShell();
+  AssignPicture();
   App app(L"--tray");
   HWND before = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (before = FindSurface()) != nullptr; }, 15000)) << Log();
+  ASSERT_TRUE(WaitUntil([&] { return (before = FindSurface()) != nullptr; }, 15000)) << ProgramLog();
 
-  shell.Kill();
-  WaitForNoDesktop();
-  App restarted(L"", L"shellsim.exe");
+  shell->Kill();
+  WaitForNoShell();
   // The clock starts when the shell is back, not when its process starts: a
   // loaded machine may take seconds to bring up Wine's side of a new process.
-  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
+  auto restarted = StartShell();
   const ULONGLONG t0 = GetTickCount64();
   HWND after = nullptr;
   ASSERT_TRUE(WaitUntil(
@@ -172,18 +143,18 @@ TEST_F(Desktop, ShellRestartIsFollowedByAReattach) {
         return after && after != before && GetParent(after) == WallpaperHost(false);
       },
       15000))
-      << Log();
+      << ProgramLog();
   // The target is within 2.5 s (one housekeeping pass); a loaded machine is
   // slower, so the figure is printed rather than failed on.
   const int reattachMs = static_cast<int>(GetTickCount64() - t0);
   RecordProperty("reattach_ms", reattachMs);
   printf("re-attached %d ms after the shell came back\n", reattachMs);
-  EXPECT_NE(Log().find("explorer restarted or desktop changed; re-attaching"), std::string::npos) << Log();
+  EXPECT_NE(ProgramLog().find("explorer restarted or desktop changed; re-attaching"), std::string::npos) << ProgramLog();
 }
 
 TEST_F(Desktop, WithoutADesktopShellTheProgramRunsOnWithNoSurfaces) {
   ASSERT_EQ(FindWindowW(L"Progman", nullptr), nullptr);
-  WriteSettings("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_) + "\r\n");
+  AssignPicture();
   App app(L"--tray");
   HWND main = WaitForWindow(kMain, app.Pid(), 15000);
   ASSERT_NE(main, nullptr);
@@ -195,13 +166,12 @@ TEST_F(Desktop, WithoutADesktopShellTheProgramRunsOnWithNoSurfaces) {
 }
 
 TEST_F(Desktop, ABurstOfDisplayChangesRebuildsOnce) {
-  App shell(L"", L"shellsim.exe");
-  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
-  WriteSettings("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_) + "\r\n");
+  auto shell = StartShell();
+  AssignPicture();
   App app(L"--tray");
   HWND main = WaitForWindow(kMain, app.Pid(), 15000);
   HWND first = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (first = FindSurface()) != nullptr; }, 15000)) << Log();
+  ASSERT_TRUE(WaitUntil([&] { return (first = FindSurface()) != nullptr; }, 15000)) << ProgramLog();
   std::set<HWND> seen{first};
   auto watch = [&](DWORD ms) {
     WaitUntil(
@@ -221,16 +191,15 @@ TEST_F(Desktop, ABurstOfDisplayChangesRebuildsOnce) {
 }
 
 TEST_F(Desktop, GifWithGpuEffectsOffIsRefusedWithItsLogLine) {
-  App shell(L"", L"shellsim.exe");
-  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000));
+  auto shell = StartShell();
   const std::wstring gif = TempPath(L"lh-moving.gif");
   WriteFileBytes(gif, "GIF89a");
   WriteSettings("gpuEffects=0\r\nscreen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(gif) + "\r\n");
   App app(L"--tray");
-  ASSERT_TRUE(WaitUntil([] { return Log().find("gpuEffects") != std::string::npos; }, 15000));
-  EXPECT_NE(Log().find("shader/GIF wallpapers are off (gpuEffects=0 in lumenhollow.ini): " + Utf8(gif)),
+  ASSERT_TRUE(WaitUntil([] { return ProgramLog().find("gpuEffects") != std::string::npos; }, 15000));
+  EXPECT_NE(ProgramLog().find("shader/GIF wallpapers are off (gpuEffects=0 in lumenhollow.ini): " + Utf8(gif)),
             std::string::npos)
-      << Log();
+      << ProgramLog();
   EXPECT_EQ(FindSurface(), nullptr);
   DeleteFileW(gif.c_str());
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/files_win.h"
 #include "base/wide_win.h"
 #include "harness_win.h"
 #include "library/file_probe_win.h"
@@ -16,14 +17,12 @@ namespace {
 class FileProbeTest : public testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    dir_ = U16(temp) + u"lh-probe-test";
+    dir_ = U16(harness::TempPath(L"lh-probe-test").c_str());
     CreateDirectoryW(W(dir_), nullptr);
     CreateDirectoryW(W(dir_ + u"\\wallpapers"), nullptr);
     CreateDirectoryW(W(dir_ + u"\\wallpapers\\thumbs"), nullptr);
     for (const char16_t* name : {u"\\wallpapers\\Clip.mp4", u"\\wallpapers\\thumbs\\CLIP.MP4.JPG"})
-      harness::WriteFileBytes(reinterpret_cast<const wchar_t*>((dir_ + name).c_str()), "x");
+      WriteWholeFile(dir_ + name, "x");
   }
   void TearDown() override {
     probe_.UnwatchAll();

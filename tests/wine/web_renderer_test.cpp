@@ -13,10 +13,8 @@
 #include "harness_win.h"
 #include "render/renderer_factory_win.h"
 #include "render/web_environment_win.h"
-#include "render_support.h"
-#include "webview_support.h"
 
-using namespace webview_test;
+using namespace harness;
 
 namespace {
 
@@ -41,7 +39,7 @@ class WebWallpaper : public testing::Test {
 
   void SetUp() override {
     savedDataDir_ = gApp.dataDir;
-    gApp.dataDir = render_test::ScratchDir().windowsDir;
+    gApp.dataDir = ScratchDir().windowsDir;
     SetLogFolder(gApp.dataDir);
     UseRuntimeThroughVariable(true);
     // Each test starts before any environment exists.
@@ -89,11 +87,11 @@ class WebWallpaper : public testing::Test {
 TEST_F(WebWallpaper, TwoAskingWhileTheEnvironmentIsBeingCreatedBothGetViewsInOrder) {
   SetVariable(L"LH_FAKEWEBVIEW_ENV_DELAY_MS", L"300");
   const std::u16string page = gApp.dataDir + u"\\page.html";
-  harness::WriteFileBytes(W(page), "<html></html>");
+  WriteFileBytes(W(page), "<html></html>");
   Screen& first = AddScreen(gScreens, folder_);
   Screen& second = AddScreen(gScreens, page);
   EXPECT_TRUE(gWebWallpaperEnvironment.creating);
-  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(first) && Ready(second); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Ready(first) && Ready(second); }, 5000));
   EXPECT_EQ(RecordLinesStarting("environment ").size(), 1u) << "one environment for both";
   EXPECT_NE(RecordLinesStarting("environment ")[0].find("userdata=" + Utf8(W(gApp.dataDir)) + "\\web args="
                                                         "--autoplay-policy=no-user-gesture-required --mute-audio "
@@ -116,7 +114,7 @@ TEST_F(WebWallpaper, TwoAskingWhileTheEnvironmentIsBeingCreatedBothGetViewsInOrd
   // Once the environment exists a new wallpaper asks for its view at once.
   Screen& third = AddScreen(gScreens, gApp.dataDir + u"\\missing");
   EXPECT_EQ(RecordLinesStarting("controller-request ").size(), 3u);
-  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(third); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Ready(third); }, 5000));
   EXPECT_NE(RecordLinesStarting("navigate ").back().find("/missing/index.html"), std::string::npos)
       << "a missing path counts as a folder";
 }
@@ -131,7 +129,7 @@ TEST_F(WebWallpaper, ASurfaceRebuiltBeforeItsViewArrivesClosesTheLateView) {
   DestroySurface(screen);
   gScreens.clear();
   Screen& rebuilt = AddScreen(gScreens, folder_);
-  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(rebuilt); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Ready(rebuilt); }, 5000));
   EXPECT_EQ(WaitForRecord("close " + late), "close " + late);
   EXPECT_TRUE(RecordLinesStarting("navigate " + late + " ").empty()) << "the late view never shows a page";
   HWND view = FindWindowExW(static_cast<HWND>(rebuilt.window), nullptr, L"FakeWebViewChild", nullptr);
@@ -141,7 +139,7 @@ TEST_F(WebWallpaper, ASurfaceRebuiltBeforeItsViewArrivesClosesTheLateView) {
 TEST_F(WebWallpaper, APausedScreenComesUpHiddenAndSuspendedAndShowsOnResume) {
   SetVariable(L"LH_FAKEWEBVIEW_CONTROLLER_DELAY_MS", L"100");
   Screen& screen = AddScreen(gScreens, folder_, true);
-  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(screen); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return Ready(screen); }, 5000));
   const std::string id = IdOf(WaitForRecord("navigate "), "navigate ");
   HWND view = FindWindowExW(static_cast<HWND>(screen.window), nullptr, L"FakeWebViewChild", nullptr);
   ASSERT_NE(view, nullptr);
@@ -157,19 +155,14 @@ TEST_F(WebWallpaper, APausedScreenComesUpHiddenAndSuspendedAndShowsOnResume) {
   EXPECT_EQ(RecordLinesStarting("suspend " + id).size(), 2u);
 }
 
-TEST_F(WebWallpaper, ADesktopOfWebWallpapersLeavesTheFrameTimerDisarmed) {
+TEST_F(WebWallpaper, WebWallpapersShowOnSaversTooAndLeaveTheFrameTimerDisarmed) {
   Screen& a = AddScreen(gScreens, folder_);
-  Screen& b = AddScreen(gScreens, folder_);
-  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(a) && Ready(b); }, 5000));
+  Screen& saver = AddScreen(gSavers, folder_);
+  ASSERT_TRUE(WaitUntil([&] { return Ready(a) && Ready(saver); }, 5000));
+  EXPECT_NE(FindWindowExW(static_cast<HWND>(saver.window), nullptr, L"FakeWebViewChild", nullptr), nullptr);
   gShell.frameTimerState = {};
   UpdateFrameTimer();
   EXPECT_FALSE(gShell.frameTimerState.armed);
-}
-
-TEST_F(WebWallpaper, ScreensaverWindowsShowWebWallpapersToo) {
-  Screen& saver = AddScreen(gSavers, folder_);
-  ASSERT_TRUE(harness::WaitUntil([&] { return Ready(saver); }, 5000));
-  EXPECT_NE(FindWindowExW(static_cast<HWND>(saver.window), nullptr, L"FakeWebViewChild", nullptr), nullptr);
 }
 
 TEST_F(WebWallpaper, NoRuntimeLeavesTheSurfaceBlackAndTheNextWallpaperTriesAgain) {
@@ -179,8 +172,8 @@ TEST_F(WebWallpaper, NoRuntimeLeavesTheSurfaceBlackAndTheNextWallpaperTriesAgain
   EXPECT_FALSE(Ready(screen));
   UseRuntimeThroughVariable(true);
   Screen& next = AddScreen(gScreens, folder_);
-  EXPECT_TRUE(harness::WaitUntil([&] { return Ready(next); }, 5000));
-  EXPECT_NE(render_test::ReadLog().find("WebView2 runtime not found"), std::string::npos);
+  EXPECT_TRUE(WaitUntil([&] { return Ready(next); }, 5000));
+  EXPECT_NE(ReadLog().find("WebView2 runtime not found"), std::string::npos);
   EXPECT_FALSE(Ready(screen)) << "the callback of the failed attempt was dropped";
 }
 

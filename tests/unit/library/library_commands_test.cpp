@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "../support/page_json.h"
-#include "../support/recording_host.h"
-#include "../support/temp_folder.h"
+#include "../../support/page_json.h"
+#include "../../support/recording_host.h"
+#include "../../support/temp_folder.h"
 #include "library/library_bridge.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "../shaders/test_shaders.h"
+#include "../../shaders/test_shaders.h"
 #include "render/builtin_shaders.h"
 #include "render/shader_source.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "../support/temp_folder.h"
+#include "../../support/temp_folder.h"
 #include "base/paths.h"
 #include "library/media.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "../support/recording_host.h"
-#include "../support/temp_folder.h"
+#include "../../support/recording_host.h"
+#include "../../support/temp_folder.h"
 #include "library/library_bridge.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "../support/recording_host.h"
-#include "../support/temp_folder.h"
+#include "../../support/recording_host.h"
+#include "../../support/temp_folder.h"
 #include "base/paths.h"
 #include "library/library_bridge.h"
 

@@ -6,6 +6,7 @@
 #include "bake/bake_jobs.h"
 #include "bake/bake_naming.h"
 #include "bake/exif_orientation.h"
+#include "../../support/test_sink.h"
 
 namespace {
 
@@ -155,34 +156,6 @@ struct FakePlatform {
   int failEncodeAtStep = 0;
   std::atomic<uint8_t>* cancelDuringEncode = nullptr;
 
-  struct Sink : EncodeSink {
-    FakePlatform* p;
-    std::u16string path;
-    std::vector<uint8_t> buffer;
-    int frames = 0;
-    explicit Sink(FakePlatform* platform) : p(platform) {}
-    int32_t Fail(int step) { return p->failEncodeAtStep == step ? -1 : 0; }
-    int32_t Create(const std::u16string& out) override {
-      path = out;
-      if (Fail(1)) return -1;
-      p->files.insert(out);
-      p->contents[out] = ++p->encodes;
-      return 0;
-    }
-    int32_t AddStream(const VideoFormat&) override { return Fail(2); }
-    int32_t SetInputFormat(const VideoFormat&) override { return Fail(3); }
-    int32_t Begin() override { return Fail(4); }
-    uint8_t* LockFrame(size_t size) override {
-      buffer.resize(size);
-      return buffer.data();
-    }
-    int32_t WriteFrame(int64_t, int64_t) override {
-      if (++frames == 3 && p->cancelDuringEncode) p->cancelDuringEncode->store(1);
-      return Fail(5);
-    }
-    int32_t Finalize() override { return Fail(6); }
-  };
-
   BakeEnvironment Environment() {
     BakeEnvironment env;
     env.separator = u'/';
@@ -196,7 +169,18 @@ struct FakePlatform {
       px.assign(static_cast<size_t>(w) * h, 0xFF336699u);
       return true;
     };
-    env.makeSink = [this]() { return std::make_unique<Sink>(this); };
+    env.makeSink = [this]() {
+      auto sink = std::make_unique<TestSink>();
+      sink->failStep = failEncodeAtStep;
+      sink->onCreated = [this](const std::u16string& out) {
+        files.insert(out);
+        contents[out] = ++encodes;
+      };
+      sink->onFrame = [this](size_t frames) {
+        if (frames == 3 && cancelDuringEncode) cancelDuringEncode->store(1);
+      };
+      return sink;
+    };
     env.exists = [this](const std::u16string& f) { return files.count(f) > 0; };
     env.createFolder = [](const std::u16string&) {};
     env.deleteFile = [this](const std::u16string& f) {

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "../support/page_json.h"
-#include "../support/recording_host.h"
-#include "../support/temp_folder.h"
+#include "../../support/page_json.h"
+#include "../../support/recording_host.h"
+#include "../../support/temp_folder.h"
 #include "library/library_bridge.h"
 #include "library/state_message.h"
 

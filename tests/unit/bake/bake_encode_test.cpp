@@ -4,47 +4,9 @@
 #include <vector>
 
 #include "bake/encode_loop.h"
+#include "../../support/test_sink.h"
 
 namespace {
-
-// Records what the encoder asks of the platform; can fail any one step.
-class TestSink : public EncodeSink {
- public:
-  int failStep = 0;
-  int32_t failResult = static_cast<int32_t>(0x80004005u);
-  bool refuseBuffer = false;
-  std::vector<int> steps;
-  VideoFormat output, input;
-  std::vector<int64_t> times, durations;
-  std::vector<uint8_t> buffer, firstFrame;
-
-  int32_t Step(int step) {
-    steps.push_back(step);
-    return step == failStep ? failResult : 0;
-  }
-  int32_t Create(const std::u16string&) override { return Step(1); }
-  int32_t AddStream(const VideoFormat& f) override {
-    output = f;
-    return Step(2);
-  }
-  int32_t SetInputFormat(const VideoFormat& f) override {
-    input = f;
-    return Step(3);
-  }
-  int32_t Begin() override { return Step(4); }
-  uint8_t* LockFrame(size_t size) override {
-    if (refuseBuffer) return nullptr;
-    buffer.assign(size, 0xEE);
-    return buffer.data();
-  }
-  int32_t WriteFrame(int64_t time, int64_t duration) override {
-    if (times.empty()) firstFrame = buffer;
-    times.push_back(time);
-    durations.push_back(duration);
-    return Step(5);
-  }
-  int32_t Finalize() override { return Step(6); }
-};
 
 BakeEffect SmallEffect(int32_t preset = 0) {
   BakeEffect e;
