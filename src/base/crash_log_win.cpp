@@ -25,8 +25,8 @@ struct LineBuffer {
 void AppendPlace(LineBuffer& line, DWORD64 address) {
   HMODULE module = nullptr;
   wchar_t path[MAX_PATH] = {};
-  if (address < 0x10000 || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          reinterpret_cast<LPCWSTR>(address), &module) ||
+  const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+  if (address < 0x10000 || !GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(address), &module) ||
       !GetModuleFileNameW(module, path, MAX_PATH)) {
     line.Append(L" %llx", static_cast<unsigned long long>(address));
     return;

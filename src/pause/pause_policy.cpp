@@ -34,8 +34,8 @@ void TakePauseSettings(const Settings& settings, PauseFacts& facts) {
 
 bool IsShellWindowClass(std::u16string_view className) {
   // "#32769" is the desktop window, the foreground while nothing is active.
-  return className == u"#32769" || className == u"Progman" || className == u"WorkerW" || className == u"Shell_TrayWnd" ||
-         className == u"Shell_SecondaryTrayWnd";
+  return className == u"#32769" || className == u"Progman" || className == u"WorkerW" ||
+         className == u"Shell_TrayWnd" || className == u"Shell_SecondaryTrayWnd";
 }
 
 bool IsBusyNotificationState(bool known, int32_t state) { return known && state >= 2 && state <= 4; }
