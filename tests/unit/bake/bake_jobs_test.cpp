@@ -128,6 +128,11 @@ TEST(BakeExif, OrientationIsReadAndApplied) {
   std::string lying = good;
   lying[7 + 4] = '\x7F';  // segment length far past the end
   EXPECT_EQ(ReadExifOrientation(lying), 1);
+  // Only segments before the image data count; an empty segment is no end.
+  const std::string afterSoi = good.substr(2);
+  EXPECT_EQ(ReadExifOrientation(std::string("\xFF\xD8\xFF\xDA\x00\x04xx", 8) + afterSoi), 1) << "Exif after SOS";
+  EXPECT_EQ(ReadExifOrientation(std::string("\xFF\xD8\xFF\xD9\x00\x04xx", 8) + afterSoi), 1) << "Exif after EOI";
+  EXPECT_EQ(ReadExifOrientation(std::string("\xFF\xD8\xFF\xE2\x00\x02", 6) + afterSoi), 6) << "empty APP2 first";
 
   // A 3x2 picture numbered 0..5; orientation 6 turns it clockwise.
   const std::vector<uint32_t> picture = {0, 1, 2, 3, 4, 5};
