@@ -28,18 +28,17 @@ TEST(ShaderSourceTest, WrapsTheFileBytesUntouched) {
 }
 
 TEST(ShaderSourceTest, RenderSizeScalesTruncatesAndNeverReachesZero) {
-  const RenderSize half = ShaderRenderSize(1921, 1081, 50);
-  EXPECT_EQ(half.width, 960u);
-  EXPECT_EQ(half.height, 540u);
-  const RenderSize tiny = ShaderRenderSize(3, 3, 25);
-  EXPECT_EQ(tiny.width, 1u);
-  EXPECT_EQ(tiny.height, 1u);
-  const RenderSize full = ShaderRenderSize(3840, 2160, 100);
-  EXPECT_EQ(full.width, 3840u);
-  EXPECT_EQ(full.height, 2160u);
-  const RenderSize empty = ShaderRenderSize(0, 0, 50);
-  EXPECT_EQ(empty.width, 1u);
-  EXPECT_EQ(empty.height, 1u);
+  struct Case {
+    uint32_t width, height;
+    int32_t scale;
+    uint32_t expectedWidth, expectedHeight;
+  };
+  for (const Case& c : {Case{1921, 1081, 50, 960, 540}, Case{3, 3, 25, 1, 1}, Case{3840, 2160, 100, 3840, 2160},
+                        Case{0, 0, 50, 1, 1}}) {
+    const RenderSize size = ShaderRenderSize(c.width, c.height, c.scale);
+    EXPECT_EQ(size.width, c.expectedWidth) << c.width << "x" << c.height << " at " << c.scale << " %";
+    EXPECT_EQ(size.height, c.expectedHeight) << c.width << "x" << c.height << " at " << c.scale << " %";
+  }
   EXPECT_EQ(ShaderRenderSize(7, 1000, 33).width, 2u);  // 7 * 0.33 = 2.31
 }
 

@@ -6,6 +6,14 @@
 
 namespace {
 
+// The source rectangle, in the video's normalised coordinates.
+void ExpectSource(const VideoLayout& l, float left, float top, float right, float bottom) {
+  EXPECT_FLOAT_EQ(l.left, left);
+  EXPECT_FLOAT_EQ(l.top, top);
+  EXPECT_FLOAT_EQ(l.right, right);
+  EXPECT_FLOAT_EQ(l.bottom, bottom);
+}
+
 TEST(ComputeFitDestinationTest, CentresTheLargestRectangleOfTheVideosAspect) {
   struct Case {
     uint32_t srcW, srcH, dstW, dstH;
@@ -52,10 +60,7 @@ TEST(ComputeVideoLayoutTest, FitLetterboxesAndIgnoresTheFrame) {
   frames[u"D1"] = {0.1f, 0.1f, 3.0f};
   const VideoLayout l = ComputeVideoLayout(true, frames, u"D1", 1280, 720, 1920, 1200);
   EXPECT_EQ(l.destination, (Rect{0, 60, 1920, 1140}));
-  EXPECT_FLOAT_EQ(l.left, 0.0f);
-  EXPECT_FLOAT_EQ(l.top, 0.0f);
-  EXPECT_FLOAT_EQ(l.right, 1.0f);
-  EXPECT_FLOAT_EQ(l.bottom, 1.0f);
+  ExpectSource(l, 0.0f, 0.0f, 1.0f, 1.0f);
 }
 
 TEST(ComputeVideoLayoutTest, FillCropsToTheSurfaceAndFollowsTheScreensFrame) {
@@ -71,10 +76,7 @@ TEST(ComputeVideoLayoutTest, FillCropsToTheSurfaceAndFollowsTheScreensFrame) {
   FrameMap frames;
   frames[u"D1"] = {0.9f, 0.5f, 2.0f};
   l = ComputeVideoLayout(false, frames, u"D1", 1920, 1080, 1920, 1080);
-  EXPECT_FLOAT_EQ(l.left, 0.5f);
-  EXPECT_FLOAT_EQ(l.right, 1.0f);
-  EXPECT_FLOAT_EQ(l.top, 0.25f);
-  EXPECT_FLOAT_EQ(l.bottom, 0.75f);
+  ExpectSource(l, 0.5f, 0.25f, 1.0f, 0.75f);
   // Another screen's frame does not apply.
   l = ComputeVideoLayout(false, frames, u"D2", 1920, 1080, 1920, 1080);
   EXPECT_FLOAT_EQ(l.left, 0.0f);
@@ -86,10 +88,7 @@ TEST(ComputeVideoLayoutTest, FitWithoutAKnownVideoSizeFallsBackToFill) {
   frames[u"D1"] = {0.25f, 0.75f, 2.0f};
   const VideoLayout l = ComputeVideoLayout(true, frames, u"D1", 0, 0, 1920, 1080);
   EXPECT_EQ(l.destination, (Rect{0, 0, 1920, 1080}));
-  EXPECT_FLOAT_EQ(l.left, 0.0f);
-  EXPECT_FLOAT_EQ(l.top, 0.5f);
-  EXPECT_FLOAT_EQ(l.right, 0.5f);
-  EXPECT_FLOAT_EQ(l.bottom, 1.0f);
+  ExpectSource(l, 0.0f, 0.5f, 0.5f, 1.0f);
 }
 
 }  // namespace
