@@ -37,21 +37,18 @@ class MediaOnDisk : public testing::Test {
 };
 
 TEST_F(MediaOnDisk, ClassifiesByExtensionCaseInsensitively) {
-  for (const char* f : {"CLIP.MP4", "clip.Mp4", "a.webm", "a.m4v", "a.mov", "a.wmv", "a.mkv", "a.avi", "p.gif",
-                        "p.PNG", "p.jpg", "p.jpeg", "p.bmp", "p.webp", "s.hlsl", "s.fx", "w.html", "w.htm",
-                        "clip.mpg", "noext", "x.mp4.txt"})
-    dir.File(f);
-  EXPECT_EQ(Kind("CLIP.MP4"), MediaKind::Video);
-  EXPECT_EQ(Kind("clip.Mp4"), MediaKind::Video);
-  for (const char* f : {"a.webm", "a.m4v", "a.mov", "a.wmv", "a.mkv", "a.avi"}) EXPECT_EQ(Kind(f), MediaKind::Video) << f;
-  for (const char* f : {"p.gif", "p.PNG", "p.jpg", "p.jpeg", "p.bmp", "p.webp"}) EXPECT_EQ(Kind(f), MediaKind::Image) << f;
-  EXPECT_EQ(Kind("s.hlsl"), MediaKind::Shader);
-  EXPECT_EQ(Kind("s.fx"), MediaKind::Shader);
-  EXPECT_EQ(Kind("w.html"), MediaKind::Web);
-  EXPECT_EQ(Kind("w.htm"), MediaKind::Web);
-  EXPECT_EQ(Kind("clip.mpg"), MediaKind::None);
-  EXPECT_EQ(Kind("noext"), MediaKind::None);
-  EXPECT_EQ(Kind("x.mp4.txt"), MediaKind::None);
+  const std::pair<MediaKind, std::vector<const char*>> kinds[] = {
+      {MediaKind::Video, {"CLIP.MP4", "clip.Mp4", "a.webm", "a.m4v", "a.mov", "a.wmv", "a.mkv", "a.avi"}},
+      {MediaKind::Image, {"p.gif", "p.PNG", "p.jpg", "p.jpeg", "p.bmp", "p.webp"}},
+      {MediaKind::Shader, {"s.hlsl", "s.fx"}},
+      {MediaKind::Web, {"w.html", "w.htm"}},
+      {MediaKind::None, {"clip.mpg", "noext", "x.mp4.txt"}},
+  };
+  for (const auto& [kind, files] : kinds)
+    for (const char* f : files) {
+      dir.File(f);
+      EXPECT_EQ(Kind(f), kind) << f;
+    }
   EXPECT_EQ(Kind("missing.mp4"), MediaKind::None);
 }
 
