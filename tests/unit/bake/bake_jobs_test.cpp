@@ -105,9 +105,10 @@ std::string JpegWithOrientation(int orientation, bool little) {
     tiff += little ? static_cast<char>(v & 255) : static_cast<char>(v >> 8);
     tiff += little ? static_cast<char>(v >> 8) : static_cast<char>(v & 255);
   };
-  u16(2);
+  u16(3);
   u16(0x010F), u16(2), u16(0), u16(4), u16(0), u16(0);  // Make, ASCII: another tag first
   u16(274), u16(3), u16(little ? 1 : 0), u16(little ? 0 : 1), u16(orientation), u16(0);
+  u16(0x0131), u16(2), u16(0), u16(4), u16(0), u16(0);  // Software, and one after it
   const std::string body = std::string("Exif\0\0", 6) + tiff;
   std::string jpeg("\xFF\xD8\xFF\xE0\x00\x04xx", 8);  // a JFIF-like segment before it
   jpeg += "\xFF\xE1";
@@ -124,7 +125,9 @@ TEST(BakeExif, OrientationIsReadAndApplied) {
   EXPECT_EQ(ReadExifOrientation(JpegWithOrientation(9, true)), 1);
   EXPECT_EQ(ReadExifOrientation("\x89PNG\r\n"), 1);
   const std::string good = JpegWithOrientation(6, true);
-  for (size_t cut = 0; cut < good.size(); ++cut) ReadExifOrientation(good.substr(0, cut));  // sanitizers watch
+  // A segment cut short is no Exif; the last two bytes are the image data's marker.
+  for (size_t cut = 0; cut < good.size(); ++cut)
+    EXPECT_EQ(ReadExifOrientation(good.substr(0, cut)), cut + 2 < good.size() ? 1 : 6) << cut;
   std::string lying = good;
   lying[7 + 4] = '\x7F';  // segment length far past the end
   EXPECT_EQ(ReadExifOrientation(lying), 1);

@@ -142,6 +142,7 @@ TEST(FrameCacheTest, BudgetBoundaryIsExactAndNeverWraps) {
   EXPECT_TRUE(FitsFrameCache(1, 8192, 6144));       // one frame of exactly 192 MiB
   EXPECT_FALSE(FitsFrameCache(1, 8192, 6145));
   EXPECT_TRUE(FitsFrameCache(3, 100, 100));
+  EXPECT_TRUE(FitsFrameCache(5, 0, 100));  // a frame of no pixels costs nothing
   // Products that would wrap 32 (or 64) bits are still far over the budget.
   EXPECT_FALSE(FitsFrameCache(1, 65535, 65535));
   EXPECT_FALSE(FitsFrameCache(0x100000000ull, 0x10000, 0x10000));

@@ -5,6 +5,7 @@
 #include <set>
 #include <tuple>
 
+#include "base/text.h"
 #include "library/picker_result.h"
 #include "webview/runtime_search.h"
 
@@ -203,9 +204,14 @@ TEST(WebViewRuntime, ARegistrationWithoutItsClientLibraryIsPassedOver) {
 }
 
 TEST(WebViewRuntime, AFolderInsideTheEdgeBrowserIsNotSupported) {
-  FakeSystem fake;
-  fake.variables[u"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER"] = u"C:\\Program Files\\Microsoft\\edge\\application\\1.0";
-  EXPECT_EQ(FindWebViewRuntime(fake.View(), u"", u"").verdict, RuntimeVerdict::NotSupported);
+  for (const auto& [folder, verdict] :
+       {std::pair{u"C:\\Program Files\\Microsoft\\edge\\application\\1.0", RuntimeVerdict::NotSupported},
+        std::pair{u"C:/Program Files/Microsoft/Edge/Application/1.0", RuntimeVerdict::NotSupported},
+        std::pair{u"D:\\Runtimes\\WebView2\\Fixed\\120.0.2210.91", RuntimeVerdict::Found}}) {
+    FakeSystem fake;
+    fake.variables[u"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER"] = folder;
+    EXPECT_EQ(FindWebViewRuntime(fake.View(), u"", u"").verdict, verdict) << Utf16ToUtf8(folder);
+  }
 }
 
 TEST(WebViewRuntime, VersionsAreFourDecimalNumbers) {
@@ -226,6 +232,11 @@ TEST(WebViewRuntime, ChannelListsAndOrder) {
   std::vector<std::u16string_view> names;
   for (const auto& c : ChannelSearchOrder(true, {})) names.push_back(c.name);
   EXPECT_EQ(names, (std::vector<std::u16string_view>{u"canary", u"dev", u"beta", u"stable"}));
+  // The search-kind policy may be set for every program at once.
+  FakeSystem fake;
+  fake.registrations = {{{M, kStable}, u"C:\\S\\120.0.1.0"}, {{U, kCanary}, u"C:\\C\\125.0.1.0"}};
+  fake.policies[{M, u"ChannelSearchKind", u"*"}] = u"1";
+  EXPECT_EQ(FindWebViewRuntime(fake.View(), u"", u"").clientDll, std::u16string(u"C:\\C\\125.0.1.0") + kDll);
 }
 
 TEST(PickedFiles, OneFileOrSeveralInAFolder) {
