@@ -26,11 +26,7 @@ class FileProbeTest : public testing::Test {
   }
   void TearDown() override {
     probe_.UnwatchAll();
-    DeleteFileW(W(dir_ + u"\\wallpapers\\thumbs\\CLIP.MP4.JPG"));
-    DeleteFileW(W(dir_ + u"\\wallpapers\\Clip.mp4"));
-    RemoveDirectoryW(W(dir_ + u"\\wallpapers\\thumbs"));
-    RemoveDirectoryW(W(dir_ + u"\\wallpapers"));
-    RemoveDirectoryW(W(dir_));
+    harness::RemoveTree(W(dir_));
   }
   std::u16string dir_;
   WindowsFileProbe probe_;
