@@ -1,7 +1,5 @@
 // The program's life as a user meets it: first start, second start, exit, and
 // a data folder it cannot write.
-#include <gtest/gtest.h>
-
 #include "harness_win.h"
 
 using namespace harness;

@@ -1,10 +1,6 @@
 // The bake child mode of the real lumenhollow.exe. Wine has no H.264 encoder,
 // so a good picture reaches the encoder and fails at its first step: the
 // failure path, error file included, runs for real.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "harness_win.h"
 
 namespace {

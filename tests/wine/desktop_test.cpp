@@ -1,12 +1,7 @@
 // The program on a simulated desktop: where its surfaces go, how it follows a
 // shell restart and display changes, and what the tray's commands do.
-#include <gtest/gtest.h>
-
-#include <cstdint>
 #include <cstdio>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "harness_win.h"
 
@@ -34,17 +29,19 @@ HWND WallpaperHost(bool childLayout) {
   return nullptr;
 }
 
-// The first surface window anywhere in the window tree.
+// The first surface window anywhere below a top-level window.
 HWND FindSurface() {
   HWND found = nullptr;
-  EnumChildWindows(
-      GetDesktopWindow(),
-      [](HWND w, LPARAM out) -> BOOL {
-        wchar_t name[64] = {};
-        GetClassNameW(w, name, 64);
-        if (wcscmp(name, kSurface) != 0) return TRUE;
-        *reinterpret_cast<HWND*>(out) = w;
-        return FALSE;
+  EnumWindows(
+      [](HWND top, LPARAM out) -> BOOL {
+        EnumChildWindows(top, [](HWND w, LPARAM o) -> BOOL {
+          wchar_t name[64] = {};
+          GetClassNameW(w, name, 64);
+          if (wcscmp(name, kSurface) != 0) return TRUE;
+          *reinterpret_cast<HWND*>(o) = w;
+          return FALSE;
+        }, out);
+        return *reinterpret_cast<HWND*>(out) ? FALSE : TRUE;
       },
       reinterpret_cast<LPARAM>(&found));
   return found;
@@ -84,11 +81,9 @@ TEST_P(DesktopLayouts, SurfaceHangsFromTheWallpaperWorkerAtTheMonitorBehindTheIc
   ASSERT_NE(host, nullptr);
   EXPECT_EQ(GetParent(surface), host);
   RECT r{};
-  GetWindowRect(surface, &r);
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+  const RECT monitor{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  EXPECT_TRUE(GetWindowRect(surface, &r) && EqualRect(&r, &monitor))
+      << r.left << " " << r.top << " " << r.right << " " << r.bottom;
   // The surface sits in the wallpaper host, never with the icons. (Under Wine
   // the stacking of another process's top-level windows can change behind
   // its back, so only the child layout's sibling order is checked.)

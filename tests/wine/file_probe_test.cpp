@@ -1,11 +1,6 @@
 // The library's file questions and change notifications on a real Windows
 // file system: a file deleted while the library is open must show as
 // unusable at the next "state" message.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "base/files_win.h"
 #include "base/wide_win.h"
 #include "harness_win.h"

@@ -1,8 +1,7 @@
 #pragma once
-// What every Windows integration test shares: the program and the test tools
-// as processes, one waiter, files, test pictures, screenshots of the X
-// display, a fixture for renderers in test windows, and the test web-view
-// runtime's record and script.
+// What every Windows integration test shares: the program and the test tools as processes, one
+// waiter, files, test pictures, screenshots of the X display, a fixture for renderers in test
+// windows, and the test web-view runtime's record and script.
 #include <gtest/gtest.h>
 #include <wincodec.h>
 #include <windows.h>
@@ -44,8 +43,7 @@ size_t Count(const std::string& text, const std::string& part);
 std::string ProgramLog();
 std::string ReadLog();
 
-// This run's folder, as a Windows path (without a final separator) and as the
-// Linux path of the same folder, for tools that run outside Wine.
+// This run's folder as a Windows path (no final separator) and as a Linux path, for tools outside Wine.
 struct Scratch {
   std::u16string windowsDir;
   std::string unixDir;
@@ -72,8 +70,7 @@ class App {
   DWORD pid_ = 0;
 };
 
-// Polls `done` every 20 ms, pumping this thread's messages, until it holds or
-// the time is up.
+// Polls `done` every 20 ms, pumping this thread's messages, until it holds or the time is up.
 template <typename Done>
 bool WaitUntil(Done done, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
@@ -102,9 +99,8 @@ std::unique_ptr<App> StartShell(const std::wstring& arguments = L"");
 // mistake them for its own desktop.
 void WaitForNoShell();
 
-// Runs a shell command on the Linux side and waits for `doneFile` (a Linux
-// path) to appear; the command writes elsewhere and renames, so a file that
-// exists is complete.
+// Runs a shell command on the Linux side and waits for `doneFile` (a Linux path), which the
+// command makes last, by a rename, so that a file that exists is complete.
 bool RunLinux(const std::string& command, const std::string& doneFile, DWORD timeoutMs);
 
 // ---- Test pictures
@@ -141,8 +137,8 @@ class Shot {
   std::string rgb_;
 };
 
-// Renderers of this process drawing into a plain topmost test window, with
-// the log in the scratch folder and the settings restored after each test.
+// Renderers of this process drawing into a plain topmost test window, with the log in the
+// scratch folder and the settings restored after each test.
 class RenderWindowTest : public testing::Test {
  protected:
   static constexpr int kW = 320, kH = 180;  // 16:9
@@ -153,14 +149,12 @@ class RenderWindowTest : public testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // A fresh window for each renderer. Under Wine a swap chain made for a
-  // window that has already been through its first messages never shows, so
-  // nothing may be pumped between this and the renderer's Init.
+  // A fresh window for each renderer. Under Wine a swap chain made for a window that has already
+  // been through its first messages never shows, so nothing may be pumped before the renderer's Init.
   HWND Window();
   std::u16string File(const char* name) const;
   Shot Capture();
-  // A hidden main window and a performance counter, as the frame loop and
-  // the GPU reset recovery need them.
+  // A hidden main window and a performance counter, as the frame loop and GPU reset recovery need them.
   void UseTestMainWindow();
 
   int tolerance = 24;
@@ -182,8 +176,8 @@ constexpr wchar_t kStableChannel[] = L"{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 
 // The versioned folder the build lays the runtime out in.
 std::wstring RuntimeFolder();
-// Points this process (and every program it starts from now) at the runtime
-// through the override variable, or at nothing; empties record and script.
+// Points this process (and every program it starts from now) at the runtime through the
+// override variable, or at nothing; empties record and script.
 void UseRuntimeThroughVariable(bool on);
 // Sets or clears (empty value) a variable of this process.
 void SetVariable(const wchar_t* name, const std::wstring& value);

@@ -1,9 +1,6 @@
 // The program killed at any moment while it saves its settings: the file on
 // disk is always whole and parseable, and a user's file is never reset.
-#include <gtest/gtest.h>
-
 #include <random>
-#include <string>
 
 #include "base/settings.h"
 #include "harness_win.h"

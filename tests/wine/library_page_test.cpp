@@ -1,9 +1,5 @@
 // The real program's library window with the test web-view runtime: how it
 // finds the runtime, what it asks of it, and the page protocol end to end.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "harness_win.h"
@@ -44,12 +40,15 @@ class LibraryPage : public testing::Test {
     DeleteFileW(picture_.c_str());
   }
 
-  // The desktop, a settings file of our own with the picture in the user
-  // list, and the program with its library open on the page.
-  std::string StartOnPage(const std::string& extraSettings = "", const std::wstring& arguments = L"") {
+  // The desktop, a settings file of our own, and the program.
+  void Start(const std::string& settings, const std::wstring& arguments = L"") {
     shell_ = StartShell(L"--layout=child");
-    WriteFileBytes(SettingsPath(), "fps=30\r\nidle=0\r\nidleMin=10\r\nlib=" + Utf8(picture_) + "\r\n" + extraSettings);
+    WriteFileBytes(SettingsPath(), settings);
     app_ = std::make_unique<App>(arguments);
+  }
+  // With the picture in the user list, and the library open on the page: the view's id.
+  std::string StartOnPage(const std::wstring& arguments = L"") {
+    Start("fps=30\r\nidle=0\r\nidleMin=10\r\nlib=" + Utf8(picture_) + "\r\n", arguments);
     const std::string navigate = WaitForRecord("navigate ", 0, 15000);
     EXPECT_FALSE(navigate.empty()) << ProgramLog();
     return navigate.empty() ? "" : RecordId(navigate);
@@ -97,7 +96,7 @@ TEST_F(LibraryPage, OpensInTheUiProfileWithTheLibraryArgumentsOnTheLibraryPage) 
 }
 
 TEST_F(LibraryPage, TourModeFollowsEveryStateWithTheTourMessageAndLogsTheWindow) {
-  const std::string id = StartOnPage("", L"--tour");
+  const std::string id = StartOnPage(L"--tour");
   ASSERT_FALSE(id.empty());
   PageSays("string ready");
   ASSERT_FALSE(WaitForPost(id, "tour").empty());
@@ -197,9 +196,7 @@ TEST_F(LibraryPage, AMessageThatIsNotAStringIsIgnored) {
 
 TEST_F(LibraryPage, AControllerThatArrivesAfterItsWindowClosedIsClosed) {
   SetVariable(L"LH_FAKEWEBVIEW_CONTROLLER_DELAY_MS", L"1500");
-  shell_ = StartShell(L"--layout=child");
-  WriteFileBytes(SettingsPath(), "fps=30\r\n");
-  app_ = std::make_unique<App>(L"");
+  Start("fps=30\r\n");
   const std::string request = WaitForRecord("controller-request ", 0, 15000);
   ASSERT_FALSE(request.empty()) << ProgramLog();
   const std::string id = RecordId(request);
@@ -223,9 +220,7 @@ TEST_P(LibraryWithoutRuntime, OpensEmptyLogsAndTriesAgainOnTheNextOpening) {
   const NoRuntimeCase& c = GetParam();
   UseRuntimeThroughVariable(*c.fail != 0);
   SetVariable(L"LH_FAKEWEBVIEW_FAIL", c.fail);
-  shell_ = StartShell(L"--layout=child");
-  WriteFileBytes(SettingsPath(), "fps=30\r\n");
-  app_ = std::make_unique<App>(L"");
+  Start("fps=30\r\n");
   HWND library = WaitForWindow(kLibraryClass, app_->Pid(), 15000);
   ASSERT_NE(library, nullptr);
   auto count = [&] { return Count(ProgramLog(), c.logLine); };
@@ -252,14 +247,11 @@ INSTANTIATE_TEST_SUITE_P(
 class LibraryWithInstalledRuntime : public LibraryPage, public testing::WithParamInterface<bool> {
  protected:
   void TearDown() override {
-    Unregister();
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Key().c_str(), KEY_WOW64_32KEY, 0);
+    RegDeleteKeyW(HKEY_CURRENT_USER, Key().c_str());
     LibraryPage::TearDown();
   }
   static std::wstring Key() { return std::wstring(L"Software\\Microsoft\\EdgeUpdate\\ClientState\\") + kStableChannel; }
-  static void Unregister() {
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Key().c_str(), KEY_WOW64_32KEY, 0);
-    RegDeleteKeyW(HKEY_CURRENT_USER, Key().c_str());
-  }
 };
 
 TEST_P(LibraryWithInstalledRuntime, WorksLikeTheOneFoundThroughTheVariable) {

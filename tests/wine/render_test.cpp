@@ -1,9 +1,5 @@
 // The renderers drawing into plain test windows under Wine's Direct3D, checked
 // by screenshots of the X display.
-#include <wincodec.h>
-
-#include <memory>
-
 #include "../shaders/test_shaders.h"
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"

@@ -3,8 +3,6 @@
 // The videos are made at test time with ffmpeg from pictures we write.
 #include <mferror.h>
 
-#include <memory>
-
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"
 #include "app/main_window_win.h"
@@ -91,8 +89,6 @@ TEST_F(VideoTest, H264FitsWithBlackBarsOrFillsCroppedAndFollowsPanAndZoom) {
     EXPECT_TRUE(r->NeedsFrames());
     ASSERT_TRUE(TickUntil(r.get(), [&] { return r->ready && r->sized(); })) << ReadLog();
     TickUntil(r.get(), [] { return false; }, 300);  // a frame drawn with the final rectangles
-    EXPECT_EQ(r->destination().top, 50);
-    EXPECT_EQ(r->destination().bottom, 130);
     const Shot s = Capture();
     const int top[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
     for (int band = 0; band < 4; ++band) {

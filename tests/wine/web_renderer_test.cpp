@@ -1,9 +1,6 @@
 // Web wallpapers in this process against the test runtime: the shared
 // environment, the late controllers and the paused state.
-#include <gtest/gtest.h>
 #include <objbase.h>
-
-#include <memory>
 
 #include "app/app_state_win.h"
 #include "base/log_win.h"
