@@ -3,8 +3,9 @@
 // waiter, files, test pictures, screenshots of the X display, a fixture for renderers in test
 // windows, and the test web-view runtime's record and script.
 #include <gtest/gtest.h>
-#include <wincodec.h>
 #include <windows.h>
+
+#include <wincodec.h>
 
 #include <cstdint>
 #include <functional>

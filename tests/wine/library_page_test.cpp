@@ -127,7 +127,7 @@ TEST_F(LibraryPage, PageCommandsChangeTheSettingsFileAndTheSurfaces) {
 
   PageSays(std::string("string apply") + kSep + "0" + kSep + p);
   EXPECT_TRUE(WaitUntil([&] { return Settings().find("screen:") != std::string::npos; }, 5000)) << Settings();
-  EXPECT_NE(Settings().find("=" + p + "\r\n"), std::string::npos) << Settings();
+  EXPECT_EQ(Count(Settings(), "=" + p + "\r\n"), 2u) << "in the list and on the screen:\n" << Settings();
   EXPECT_TRUE(WaitUntil(surfaceExists, 5000)) << ProgramLog();
 
   PageSays(std::string("string frame") + kSep + "0" + kSep + "0.25" + kSep + "0.75" + kSep + "2");

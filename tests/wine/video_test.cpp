@@ -36,9 +36,9 @@ const Videos& TestVideos() {
     WritePicture(W(ScratchDir().windowsDir + u"\\bands.png"), 400, 100,
                  [&](int x, int y) { return colours[y < 50 ? x / 100 : 3 - x / 100]; });
     // Six seconds: Wine's engine plays once and stops (it ignores SetLoop).
-    const std::string dir = ScratchDir().unixDir, ff = "ffmpeg -v error -y -nostdin -loop 1 -framerate 30 -i " + dir +
-                                                        "/bands.png ",
-                      out = " -t 6 -pix_fmt yuv420p -c:v libx264 -preset ultrafast " + dir + "/tmp-";
+    const std::string dir = ScratchDir().unixDir;
+    const std::string ff = "ffmpeg -v error -y -nostdin -loop 1 -framerate 30 -i " + dir + "/bands.png ";
+    const std::string out = " -t 6 -pix_fmt yuv420p -c:v libx264 -preset ultrafast " + dir + "/tmp-";
     RunLinux(ff + out + "bands.mp4 && " + ff + "-f lavfi -i sine=frequency=440:duration=6 -c:a aac -shortest" + out +
                  "sound.mp4 && mv " + dir + "/tmp-bands.mp4 " + dir + "/bands.mp4 && mv " + dir + "/tmp-sound.mp4 " +
                  dir + "/sound.mp4 && touch " + dir + "/videos.done",
