@@ -228,28 +228,16 @@ void Put16(std::string& out, uint16_t v) {
   out += static_cast<char>(v >> 8);
 }
 
-// LZW with a clear code every few literals, so codes stay 4 bits wide: big,
-// but every decoder reads it.
+// LZW with a clear code every 64 literals and a minimum code size of 7, so
+// every code is one byte: big, but every decoder reads it.
 std::string LzwLiterals(uint8_t index, size_t count) {
-  constexpr unsigned kClear = 8, kEnd = 9, kWidth = 4;
-  std::string bytes;
-  uint32_t bits = 0;
-  unsigned pending = 0;
-  const auto emit = [&](unsigned code) {
-    bits |= code << pending;
-    pending += kWidth;
-    for (; pending >= 8; pending -= 8, bits >>= 8) bytes += static_cast<char>(bits & 0xFF);
-  };
-  for (size_t i = 0; i < count; ++i) {
-    if (i % 4 == 0) emit(kClear);
-    emit(index);
-  }
-  emit(kEnd);
-  if (pending) bytes += static_cast<char>(bits & 0xFF);
-  std::string blocks(1, '\3');  // minimum code size
-  for (size_t i = 0; i < bytes.size(); i += 255) {
-    const size_t n = std::min<size_t>(255, bytes.size() - i);
-    blocks += static_cast<char>(n) + bytes.substr(i, n);
+  std::string codes;
+  for (size_t i = 0; i < count; ++i) codes += i % 64 ? std::string(1, char(index)) : std::string{'\x80', char(index)};
+  codes += '\x81';
+  std::string blocks(1, '\7');
+  for (size_t i = 0; i < codes.size(); i += 255) {
+    const size_t n = std::min<size_t>(255, codes.size() - i);
+    blocks += static_cast<char>(n) + codes.substr(i, n);
   }
   return blocks + '\0';
 }
