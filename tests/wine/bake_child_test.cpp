@@ -1,20 +1,9 @@
 // The bake child mode of the real lumenhollow.exe. Wine has no H.264 encoder,
 // so a good picture reaches the encoder and fails at its first step: the
 // failure path, error file included, runs for real.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "harness_win.h"
 
 namespace {
-
-// A 64x48 picture with a gradient.
-std::string SmallBmp() {
-  return harness::MakeBmp(64, 48, [](int x, int y) {
-    return 0x800000u | static_cast<uint32_t>((y * 5) & 0xFF) << 8 | static_cast<uint32_t>((x * 4) & 0xFF);
-  });
-}
 
 DWORD RunChild(const std::wstring& line) {
   harness::App child(L"--bake " + line);
@@ -25,8 +14,8 @@ DWORD RunChild(const std::wstring& line) {
 TEST(BakeChild, ExitCodesAndTheErrorFile) {
   const std::wstring dir = harness::TempPath(L"lh bake \u00e9");
   CreateDirectoryW(dir.c_str(), nullptr);
-  const std::wstring picture = dir + L"\\lake.bmp";
-  harness::WriteFileBytes(picture, SmallBmp());
+  const std::wstring picture = dir + L"\\lake.png";
+  harness::WritePicture(picture, 64, 48, [](int x, int y) { return 0x800000u | (y * 5 & 0xFFu) << 8 | (x & 0x3Fu); });
   harness::WriteFileBytes(dir + L"\\broken.png", std::string(3000, '\x5a'));
   const std::wstring errorFile = harness::TempPath(L"lh-bake-err.txt");
   DeleteFileW(errorFile.c_str());

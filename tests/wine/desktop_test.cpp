@@ -1,12 +1,7 @@
 // The program on a simulated desktop: where its surfaces go, how it follows a
 // shell restart and display changes, and what the tray's commands do.
-#include <gtest/gtest.h>
-
-#include <cstdint>
 #include <cstdio>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "harness_win.h"
 
@@ -14,14 +9,8 @@ using namespace harness;
 
 namespace {
 
-constexpr wchar_t kMain[] = L"LumenhollowMain";
 constexpr wchar_t kSurface[] = L"LumenhollowSurface";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-// A 64x36 picture: red on the left half, blue on the right.
-void WriteTestPicture(const std::wstring& path) {
-  WriteFileBytes(path, MakeBmp(64, 36, [](int x, int) { return x < 32 ? 0xFF0000u : 0x0000FFu; }));
-}
 
 std::wstring MonitorInterfaceName() {
   DISPLAY_DEVICEW device{};
@@ -62,20 +51,19 @@ class Desktop : public testing::Test {
  protected:
   void SetUp() override {
     WaitForNoShell();
-    RemoveDataDir();
+    RemoveTree(DataDir());
     CreateDirectoryW(DataDir().c_str(), nullptr);
-    picture_ = TempPath(L"lh-red-blue.bmp");
-    WriteTestPicture(picture_);
+    WritePicture(picture_, 64, 36, [](int x, int) { return x < 32 ? 0xFF0000u : 0x0000FFu; });
   }
   void TearDown() override {
     WaitForNoShell();
-    RemoveDataDir();
+    RemoveTree(DataDir());
     DeleteFileW(picture_.c_str());
   }
-  void WriteSettings(const std::string& lines) { WriteFileBytes(DataDir() + L"\\lumenhollow.ini", lines); }
+  void WriteSettings(const std::string& lines) { WriteFileBytes(SettingsPath(), lines); }
   // The test picture on the monitor, under its stable name.
   void AssignPicture() { WriteSettings("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_) + "\r\n"); }
-  std::wstring picture_;
+  const std::wstring picture_ = TempPath(L"lh-red-blue.png");
 };
 
 class DesktopLayouts : public Desktop, public testing::WithParamInterface<bool> {};
@@ -93,11 +81,9 @@ TEST_P(DesktopLayouts, SurfaceHangsFromTheWallpaperWorkerAtTheMonitorBehindTheIc
   ASSERT_NE(host, nullptr);
   EXPECT_EQ(GetParent(surface), host);
   RECT r{};
-  GetWindowRect(surface, &r);
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+  const RECT monitor{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  EXPECT_TRUE(GetWindowRect(surface, &r) && EqualRect(&r, &monitor))
+      << r.left << " " << r.top << " " << r.right << " " << r.bottom;
   // The surface sits in the wallpaper host, never with the icons. (Under Wine
   // the stacking of another process's top-level windows can change behind
   // its back, so only the child layout's sibling order is checked.)
@@ -110,13 +96,12 @@ TEST_P(DesktopLayouts, SurfaceHangsFromTheWallpaperWorkerAtTheMonitorBehindTheIc
   }
 
   // The old key moved to the monitor's stable name, once.
-  const std::string settings = ReadFileBytes(DataDir() + L"\\lumenhollow.ini");
+  const std::string settings = ReadFileBytes(SettingsPath());
   EXPECT_NE(settings.find("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_)), std::string::npos)
       << settings;
   EXPECT_EQ(settings.find("DISPLAY1="), std::string::npos) << settings;
   EXPECT_EQ(ProgramLog().find("could not"), std::string::npos) << ProgramLog();
-  PostMessageW(FindProcessWindow(kMain, app.Pid()), WM_COMMAND, 4, 0);
-  EXPECT_EQ(app.WaitExit(10000), 0u);
+  EXPECT_EQ(ExitThroughTray(app), 0u);
   EXPECT_FALSE(IsWindow(surface));
 }
 
@@ -156,20 +141,17 @@ TEST_F(Desktop, WithoutADesktopShellTheProgramRunsOnWithNoSurfaces) {
   ASSERT_EQ(FindWindowW(L"Progman", nullptr), nullptr);
   AssignPicture();
   App app(L"--tray");
-  HWND main = WaitForWindow(kMain, app.Pid(), 15000);
-  ASSERT_NE(main, nullptr);
+  ASSERT_NE(WaitForWindow(kMainClass, app.Pid(), 15000), nullptr);
   Sleep(2500);  // a few housekeeping passes
-  EXPECT_TRUE(app.Running());
   EXPECT_EQ(FindWindowW(kSurface, nullptr), nullptr);
-  PostMessageW(main, WM_COMMAND, 4, 0);
-  EXPECT_EQ(app.WaitExit(10000), 0u);
+  EXPECT_EQ(ExitThroughTray(app), 0u);
 }
 
 TEST_F(Desktop, ABurstOfDisplayChangesRebuildsOnce) {
   auto shell = StartShell();
   AssignPicture();
   App app(L"--tray");
-  HWND main = WaitForWindow(kMain, app.Pid(), 15000);
+  HWND main = WaitForWindow(kMainClass, app.Pid(), 15000);
   HWND first = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (first = FindSurface()) != nullptr; }, 15000)) << ProgramLog();
   std::set<HWND> seen{first};
@@ -206,7 +188,7 @@ TEST_F(Desktop, GifWithGpuEffectsOffIsRefusedWithItsLogLine) {
 
 TEST_F(Desktop, TrayCommandsToggleStartWithWindowsAndExit) {
   App app(L"--tray");
-  HWND main = WaitForWindow(kMain, app.Pid(), 15000);
+  HWND main = WaitForWindow(kMainClass, app.Pid(), 15000);
   ASSERT_NE(main, nullptr);
   RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Lumenhollow");
   auto runValue = []() -> std::wstring {
@@ -227,8 +209,7 @@ TEST_F(Desktop, TrayCommandsToggleStartWithWindowsAndExit) {
   PostMessageW(main, WM_COMMAND, 2, 0);
   Sleep(300);
   EXPECT_TRUE(app.Running());
-  PostMessageW(main, WM_COMMAND, 4, 0);
-  EXPECT_EQ(app.WaitExit(10000), 0u);
+  EXPECT_EQ(ExitThroughTray(app), 0u);
 }
 
 }  // namespace

@@ -1,11 +1,6 @@
 // The library's file questions and change notifications on a real Windows
 // file system: a file deleted while the library is open must show as
 // unusable at the next "state" message.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "base/files_win.h"
 #include "base/wide_win.h"
 #include "harness_win.h"
@@ -26,11 +21,7 @@ class FileProbeTest : public testing::Test {
   }
   void TearDown() override {
     probe_.UnwatchAll();
-    DeleteFileW(W(dir_ + u"\\wallpapers\\thumbs\\CLIP.MP4.JPG"));
-    DeleteFileW(W(dir_ + u"\\wallpapers\\Clip.mp4"));
-    RemoveDirectoryW(W(dir_ + u"\\wallpapers\\thumbs"));
-    RemoveDirectoryW(W(dir_ + u"\\wallpapers"));
-    RemoveDirectoryW(W(dir_));
+    harness::RemoveTree(W(dir_));
   }
   std::u16string dir_;
   WindowsFileProbe probe_;

@@ -9,7 +9,6 @@
 #include <wrl/client.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -53,16 +52,8 @@ std::wstring DataDir() {
   return dir;
 }
 
-void RemoveDataDir() {
-  const std::wstring dir = DataDir();
-  const DWORD attributes = GetFileAttributesW(dir.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(dir.c_str());
-    return;
-  }
-  std::wstring from = dir;
+void RemoveTree(const std::wstring& path) {
+  std::wstring from = path;
   from.push_back(L'\0');  // SHFileOperation wants a double-zero-terminated list
   SHFILEOPSTRUCTW op{};
   op.wFunc = FO_DELETE;
@@ -70,6 +61,8 @@ void RemoveDataDir() {
   op.fFlags = FOF_NO_UI;
   SHFileOperationW(&op);
 }
+
+std::wstring SettingsPath() { return DataDir() + L"\\lumenhollow.ini"; }
 
 std::wstring TempPath(const wchar_t* name) {
   wchar_t temp[MAX_PATH];
@@ -80,19 +73,25 @@ std::wstring TempPath(const wchar_t* name) {
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(GetFileSize(file, nullptr), '\0');
+  const UniqueHandle file = OwnFile(CreateFileW(path.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
+  std::string bytes(GetFileSize(file.get(), nullptr), '\0');
   DWORD read = 0;
-  if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  CloseHandle(file);
+  if (!bytes.empty()) ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
   return bytes;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) { WriteWholeFile(U16(path.c_str()), bytes); }
 
 std::string Utf8(const std::wstring& text) { return Utf16ToUtf8(U16(text.c_str())); }
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
 
 std::string ProgramLog() { return ReadFileBytes(DataDir() + L"\\log.txt"); }
 
@@ -103,8 +102,7 @@ namespace {
 // The path Wine gives a Linux file.
 std::u16string FromLinux(const std::string& unixPath) {
   std::u16string path = Utf8ToUtf16("Z:" + unixPath);
-  for (char16_t& c : path)
-    if (c == u'/') c = u'\\';
+  std::replace(path.begin(), path.end(), u'/', u'\\');
   return path;
 }
 
@@ -133,30 +131,24 @@ App::App(const std::wstring& arguments, const wchar_t* exe) {
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
   CloseHandle(pi.hThread);
-  process_ = pi.hProcess;
+  process_.reset(pi.hProcess);
   pid_ = pi.dwProcessId;
 }
 
-App::~App() { Kill(); }
-
 void App::Kill() {
-  if (!process_) return;
   if (Running()) {
-    TerminateProcess(process_, 99);
-    WaitForSingleObject(process_, 5000);
+    TerminateProcess(process_.get(), 99);
+    WaitForSingleObject(process_.get(), 5000);
   }
-  CloseHandle(process_);
-  process_ = nullptr;
+  process_.reset();
 }
 
 DWORD App::WaitExit(DWORD timeoutMs) {
-  if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
   DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process_, &code);
+  if (process_ && WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0)
+    GetExitCodeProcess(process_.get(), &code);
   return code;
 }
-
-bool App::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 HWND FindProcessWindow(const wchar_t* className, DWORD pid) {
   for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w;
@@ -174,6 +166,11 @@ HWND WaitForWindow(const wchar_t* className, DWORD pid, DWORD timeoutMs) {
   return found;
 }
 
+DWORD ExitThroughTray(App& app) {
+  PostMessageW(FindProcessWindow(kMainClass, app.Pid()), WM_COMMAND, 4, 0);
+  return app.WaitExit(10000);
+}
+
 std::unique_ptr<App> StartShell(const std::wstring& arguments) {
   auto shell = std::make_unique<App>(arguments, L"shellsim.exe");
   EXPECT_TRUE(WaitUntil([] { return FindWindowW(L"Progman", nullptr) != nullptr; }, 10000)) << "no Progman";
@@ -185,7 +182,6 @@ void WaitForNoShell() {
 }
 
 bool RunLinux(const std::string& command, const std::string& doneFile, DWORD timeoutMs) {
-  const std::u16string done = FromLinux(doneFile);
   // Wine starts Linux programs directly.
   std::string line = "/bin/sh -c \"" + command + "\"";
   STARTUPINFOA si{};
@@ -194,50 +190,32 @@ bool RunLinux(const std::string& command, const std::string& doneFile, DWORD tim
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
+  const std::u16string done = FromLinux(doneFile);
   return WaitUntil([&] { return GetFileAttributesW(W(done)) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
 }
 
-std::string MakeBmp(int width, int height, const std::function<uint32_t(int x, int y)>& rgb) {
-  const int stride = (width * 3 + 3) & ~3;
-  std::string bmp(54 + stride * height, '\0');
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int k = 0; k < 4; ++k) bmp[at + k] = static_cast<char>(v >> (8 * k));
-  };
-  bmp[0] = 'B', bmp[1] = 'M';
-  put32(2, static_cast<uint32_t>(bmp.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<uint32_t>(width));
-  put32(22, static_cast<uint32_t>(height));
-  bmp[26] = 1, bmp[28] = 24;
-  put32(34, static_cast<uint32_t>(stride * height));
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const uint32_t c = rgb(x, y);
-      char* p = &bmp[54 + y * stride + x * 3];
-      p[0] = static_cast<char>(c), p[1] = static_cast<char>(c >> 8), p[2] = static_cast<char>(c >> 16);
-    }
-  return bmp;
-}
-
-void WriteWicPicture(const std::u16string& path, const GUID& container, uint32_t width, uint32_t height,
-                     const std::vector<std::vector<uint32_t>>& pages) {
-  IWICImagingFactory* wic = gApp.imagingFactory.Get();
+void WritePicture(const std::wstring& path, int width, int height, const std::function<uint32_t(int x, int y)>& rgb,
+                  const GUID& container, int pages) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  ComPtr<IWICImagingFactory> wic;
   ComPtr<IWICStream> stream;
   ComPtr<IWICBitmapEncoder> encoder;
-  if (FAILED(wic->CreateStream(&stream)) || FAILED(stream->InitializeFromFilename(W(path), GENERIC_WRITE)) ||
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&wic))) ||
+      FAILED(wic->CreateStream(&stream)) || FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) ||
       FAILED(wic->CreateEncoder(container, nullptr, &encoder)) ||
       FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)))
     return;
-  for (const auto& page : pages) {
+  std::vector<uint32_t> pixels(size_t(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pixels[size_t(y) * width + x] = 0xFF000000u | rgb(x, y);
+  for (int page = 0; page < pages; ++page) {
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
     if (FAILED(encoder->CreateNewFrame(&frame, &options)) || FAILED(frame->Initialize(options.Get()))) return;
     frame->SetSize(width, height);
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
     frame->SetPixelFormat(&format);
-    frame->WritePixels(height, width * 4, width * height * 4,
-                       reinterpret_cast<BYTE*>(const_cast<uint32_t*>(page.data())));
+    frame->WritePixels(height, width * 4, width * height * 4, reinterpret_cast<BYTE*>(pixels.data()));
     frame->Commit();
   }
   encoder->Commit();
@@ -250,37 +228,18 @@ void Put16(std::string& out, uint16_t v) {
   out += static_cast<char>(v >> 8);
 }
 
-// LZW with a clear code every few literals, so codes stay 4 bits wide: big,
-// but every decoder reads it.
-std::string LzwLiterals(const std::vector<uint8_t>& indices) {
-  constexpr unsigned kClear = 8, kEnd = 9, kWidth = 4;
-  std::string bytes;
-  uint32_t bits = 0;
-  unsigned count = 0;
-  const auto emit = [&](unsigned code) {
-    bits |= code << count;
-    count += kWidth;
-    while (count >= 8) {
-      bytes += static_cast<char>(bits & 0xFF);
-      bits >>= 8;
-      count -= 8;
-    }
-  };
-  for (size_t i = 0; i < indices.size(); ++i) {
-    if (i % 4 == 0) emit(kClear);
-    emit(indices[i]);
+// LZW with a clear code every 64 literals and a minimum code size of 7, so
+// every code is one byte: big, but every decoder reads it.
+std::string LzwLiterals(uint8_t index, size_t count) {
+  std::string codes;
+  for (size_t i = 0; i < count; ++i) codes += i % 64 ? std::string(1, char(index)) : std::string{'\x80', char(index)};
+  codes += '\x81';
+  std::string blocks(1, '\7');
+  for (size_t i = 0; i < codes.size(); i += 255) {
+    const size_t n = std::min<size_t>(255, codes.size() - i);
+    blocks += static_cast<char>(n) + codes.substr(i, n);
   }
-  emit(kEnd);
-  if (count) bytes += static_cast<char>(bits & 0xFF);
-  std::string blocks;
-  blocks += static_cast<char>(3);  // minimum code size
-  for (size_t i = 0; i < bytes.size(); i += 255) {
-    const size_t n = std::min<size_t>(255, bytes.size() - i);
-    blocks += static_cast<char>(n);
-    blocks += bytes.substr(i, n);
-  }
-  blocks += '\0';
-  return blocks;
+  return blocks + '\0';
 }
 
 }  // namespace
@@ -289,86 +248,46 @@ std::string MakeGif(uint16_t screenWidth, uint16_t screenHeight, const std::vect
   std::string out = "GIF89a";
   Put16(out, screenWidth);
   Put16(out, screenHeight);
-  out += static_cast<char>(0xA2);  // global palette of 8 entries
-  out += '\0';
-  out += '\0';
-  const uint8_t palette[8][3] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {0, 0, 0},
-                                 {0, 0, 0}, {0, 0, 0}};
-  for (const auto& c : palette) out.append(reinterpret_cast<const char*>(c), 3);
+  out += std::string("\xA2\0\0", 3);  // a global palette of 8 entries
+  out += std::string("\0\0\0\xFF\0\0\0\xFF\0\0\0\xFF\xFF\xFF\xFF", 15) + std::string(9, '\0');
   for (const GifFrame& f : frames) {
     if (f.writeControl) {
-      out += "\x21\xF9\x04";
-      out += static_cast<char>(f.disposal << 2);
+      out += "\x21\xF9\x04" + std::string(1, static_cast<char>(f.disposal << 2));
       Put16(out, f.delay);
-      out += '\0';
-      out += '\0';
+      out += std::string(2, '\0');
     }
     out += '\x2C';
-    Put16(out, f.left);
-    Put16(out, f.top);
-    Put16(out, f.width);
-    Put16(out, f.height);
+    for (uint16_t v : {f.left, f.top, f.width, f.height}) Put16(out, v);
     out += '\0';
-    out += LzwLiterals(f.indices);
+    out += LzwLiterals(f.index, size_t(f.width) * f.height);
   }
-  out += '\x3B';
-  return out;
-}
-
-GifFrame SolidGifFrame(uint16_t left, uint16_t top, uint16_t width, uint16_t height, uint8_t index, uint16_t delay,
-                       uint8_t disposal) {
-  GifFrame f;
-  f.left = left;
-  f.top = top;
-  f.width = width;
-  f.height = height;
-  f.delay = delay;
-  f.disposal = disposal;
-  f.indices.assign(size_t(width) * height, index);
-  return f;
+  return out + '\x3B';
 }
 
 bool Shot::Take(const RECT& area) {
   static int counter = 0;
   const std::string unixPath = ScratchDir().unixDir + "/shot" + std::to_string(++counter);
-  // The whole root window, cut to the area here. The finished file appears by
-  // rename, so a half-written one is never read.
-  std::string bytes;
-  if (!RunLinux("import -window root -depth 8 ppm:" + unixPath + ".tmp && mv " + unixPath + ".tmp " + unixPath +
-                    ".ppm",
-                unixPath + ".ppm", 20000) ||
-      !ReadWholeFile(FromLinux(unixPath + ".ppm"), bytes))
-    return false;
-  int screenW = 0, screenH = 0, maxValue = 0, consumed = 0;
-  if (sscanf(bytes.c_str(), "P6 %d %d %d%n", &screenW, &screenH, &maxValue, &consumed) != 3 || maxValue != 255)
-    return false;
-  const size_t offset = static_cast<size_t>(consumed) + 1;  // one whitespace byte after the header
-  if (bytes.size() < offset + size_t(screenW) * screenH * 3 || area.left < 0 || area.top < 0 ||
-      area.right > screenW || area.bottom > screenH)
-    return false;
   width = area.right - area.left;
   height = area.bottom - area.top;
-  rgb_.resize(size_t(width) * height * 3);
-  for (int y = 0; y < height; ++y)
-    memcpy(&rgb_[size_t(y) * width * 3], &bytes[offset + (size_t(area.top + y) * screenW + area.left) * 3],
-           size_t(width) * 3);
-  return true;
+  // The finished file appears by rename, so a half-written one is never read.
+  const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(area.left) +
+                           "+" + std::to_string(area.top);
+  return RunLinux("import -window root -crop " + crop + " -depth 8 rgb:" + unixPath + ".tmp && mv " + unixPath +
+                      ".tmp " + unixPath + ".rgb",
+                  unixPath + ".rgb", 20000) &&
+         ReadWholeFile(FromLinux(unixPath + ".rgb"), rgb_) && rgb_.size() == size_t(width) * height * 3;
 }
 
 Rgb Shot::At(int x, int y) const {
   if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
-  const size_t i = (size_t(y) * width + x) * 3;
-  return {rgb_[i], rgb_[i + 1], rgb_[i + 2]};
+  const auto* p = reinterpret_cast<const uint8_t*>(&rgb_[(size_t(y) * width + x) * 3]);
+  return {p[0], p[1], p[2]};
 }
 
-bool Near(const Rgb& got, int r, int g, int b, int tolerance) {
-  return abs(got.r - r) <= tolerance && abs(got.g - g) <= tolerance && abs(got.b - b) <= tolerance;
-}
-
-std::string Describe(const Rgb& c) {
-  char text[48];
-  snprintf(text, sizeof text, "(%d, %d, %d)", c.r, c.g, c.b);
-  return text;
+testing::AssertionResult Near(const Rgb& got, int r, int g, int b, int tolerance) {
+  if (abs(got.r - r) <= tolerance && abs(got.g - g) <= tolerance && abs(got.b - b) <= tolerance)
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "got (" << got.r << ", " << got.g << ", " << got.b << ")";
 }
 
 namespace {
@@ -464,16 +383,6 @@ namespace {
 std::wstring RecordPath() { return TempPath(L"lh-fakewebview-record.txt"); }
 std::wstring ScriptPath() { return TempPath(L"lh-fakewebview-script.txt"); }
 
-std::vector<std::string> RecordLines() {
-  std::vector<std::string> lines;
-  const std::string bytes = ReadFileBytes(RecordPath());
-  if (bytes == "<missing>") return lines;
-  size_t start = 0;
-  for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(bytes.substr(start, end - start));
-  return lines;
-}
-
 }  // namespace
 
 void SetVariable(const wchar_t* name, const std::wstring& value) {
@@ -493,31 +402,30 @@ void UseRuntimeThroughVariable(bool on) {
 
 std::vector<std::string> RecordLinesStarting(const std::string& prefix) {
   std::vector<std::string> found;
-  for (const std::string& line : RecordLines())
-    if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+  const std::string bytes = ReadFileBytes(RecordPath());
+  size_t start = 0;
+  for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1)
+    if (bytes.compare(start, prefix.size(), prefix) == 0) found.push_back(bytes.substr(start, end - start));
   return found;
 }
 
-std::string WaitForRecord(const std::string& prefix, DWORD timeoutMs) {
-  std::string found;
-  WaitUntil(
-      [&] {
-        auto lines = RecordLinesStarting(prefix);
-        if (lines.empty()) return false;
-        found = lines.front();
-        return true;
-      },
-      timeoutMs);
-  return found;
+std::string WaitForRecord(const std::string& prefix, size_t nth, DWORD timeoutMs) {
+  std::vector<std::string> lines;
+  WaitUntil([&] { return (lines = RecordLinesStarting(prefix)).size() > nth; }, timeoutMs);
+  return lines.size() > nth ? lines[nth] : "";
+}
+
+std::string RecordId(const std::string& line) {
+  const size_t at = line.find(' ') + 1;
+  return line.substr(at, line.find(' ', at) - at);
 }
 
 void PageSays(const std::string& line) {
-  HANDLE file = CreateFileW(ScriptPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, 0, nullptr);
+  const UniqueHandle file = OwnFile(CreateFileW(ScriptPath().c_str(), FILE_APPEND_DATA,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr));
   const std::string bytes = line + "\n";
   DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::string FileUrl(const std::wstring& path) {

@@ -1,9 +1,5 @@
 // The real program's library window with the test web-view runtime: how it
 // finds the runtime, what it asks of it, and the page protocol end to end.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "harness_win.h"
@@ -13,33 +9,24 @@ using namespace harness;
 
 namespace {
 
-constexpr wchar_t kLibrary[] = L"LumenhollowLibrary";
 constexpr char kSep = '\x1f';
 constexpr char kLibraryArguments[] =
     "--allow-file-access-from-files --autoplay-policy=no-user-gesture-required --mute-audio "
     "--disable-background-networking";
 
-std::wstring SettingsPath() { return DataDir() + L"\\lumenhollow.ini"; }
 std::string Settings() { return ReadFileBytes(SettingsPath()); }
 
-// The id the runtime gave the library's controller: "navigate <id> <url>".
-std::string ViewId(const std::string& navigateLine) {
-  const size_t a = navigateLine.find(' ') + 1;
-  return navigateLine.substr(a, navigateLine.find(' ', a) - a);
-}
-
 bool HasChildOfClass(HWND parent, const wchar_t* className) {
-  return FindWindowExW(parent, nullptr, className, nullptr) != nullptr;
+  return FindWindowExW(parent, nullptr, className, nullptr);
 }
 
 class LibraryPage : public testing::Test {
  protected:
   void SetUp() override {
     WaitForNoShell();
-    RemoveDataDir();
+    RemoveTree(DataDir());
     CreateDirectoryW(DataDir().c_str(), nullptr);
-    picture_ = TempPath(L"lh-web-pic.bmp");
-    WriteFileBytes(picture_, MakeBmp(32, 18, [](int x, int) { return x < 16 ? 0xFF0000u : 0x0000FFu; }));
+    WritePicture(picture_, 32, 18, [](int x, int) { return x < 16 ? 0xFF0000u : 0x0000FFu; });
     UseRuntimeThroughVariable(true);
   }
   void TearDown() override {
@@ -49,36 +36,31 @@ class LibraryPage : public testing::Test {
     SetVariable(L"LH_FAKEWEBVIEW_RECORD", L"");
     SetVariable(L"LH_FAKEWEBVIEW_SCRIPT", L"");
     WaitForNoShell();
-    RemoveDataDir();
+    RemoveTree(DataDir());
     DeleteFileW(picture_.c_str());
   }
 
-  // The desktop, a settings file of our own with the picture in the user
-  // list, and the program with its library open on the page.
-  std::string StartOnPage(const std::string& extraSettings = "", const std::wstring& arguments = L"") {
+  // The desktop, a settings file of our own, and the program.
+  void Start(const std::string& settings, const std::wstring& arguments = L"") {
     shell_ = StartShell(L"--layout=child");
-    WriteFileBytes(SettingsPath(), "fps=30\r\nidle=0\r\nidleMin=10\r\nlib=" + Utf8(picture_) + "\r\n" + extraSettings);
+    WriteFileBytes(SettingsPath(), settings);
     app_ = std::make_unique<App>(arguments);
-    const std::string navigate = WaitForRecord("navigate ", 15000);
+  }
+  // With the picture in the user list, and the library open on the page: the view's id.
+  std::string StartOnPage(const std::wstring& arguments = L"") {
+    Start("fps=30\r\nidle=0\r\nidleMin=10\r\nlib=" + Utf8(picture_) + "\r\n", arguments);
+    const std::string navigate = WaitForRecord("navigate ", 0, 15000);
     EXPECT_FALSE(navigate.empty()) << ProgramLog();
-    return navigate.empty() ? "" : ViewId(navigate);
+    return navigate.empty() ? "" : RecordId(navigate);
   }
 
-  std::string WaitForPost(const std::string& id, const std::string& type, size_t nth = 0) {
-    const std::string prefix = "post " + id + " {\"t\":\"" + type + "\"";
-    std::string found;
-    WaitUntil(
-        [&] {
-          auto lines = RecordLinesStarting(prefix);
-          if (lines.size() <= nth) return false;
-          found = lines[nth].substr(("post " + id + " ").size());
-          return true;
-        },
-        10000);
-    return found;
+  // The message's JSON, "" on timeout.
+  static std::string WaitForPost(const std::string& id, const std::string& type) {
+    const std::string line = WaitForRecord("post " + id + " {\"t\":\"" + type + "\"");
+    return line.empty() ? "" : line.substr(("post " + id + " ").size());
   }
 
-  std::wstring picture_;
+  const std::wstring picture_ = TempPath(L"lh-web-pic.png");
   std::unique_ptr<App> shell_;
   std::unique_ptr<App> app_;
 };
@@ -100,30 +82,28 @@ TEST_F(LibraryPage, OpensInTheUiProfileWithTheLibraryArgumentsOnTheLibraryPage) 
                                                 "AreBrowserAcceleratorKeysEnabled 0"}));
   EXPECT_EQ(WaitForRecord("background " + id), "background " + id + " 0 0 0 0");
   EXPECT_EQ(WaitForRecord("muted " + id), "muted " + id + " 1");
-  // The view covers the window's client area.
-  HWND library = WaitForWindow(kLibrary, app_->Pid(), 5000);
-  RECT client{};
-  GetClientRect(library, &client);
-  EXPECT_EQ(RecordLinesStarting("bounds " + id).front(),
-            "bounds " + id + " 0 0 " + std::to_string(client.right) + " " + std::to_string(client.bottom));
+  // The view covers the window's client area, and follows it when it is resized.
+  HWND library = WaitForWindow(kLibraryClass, app_->Pid(), 5000);
   EXPECT_TRUE(HasChildOfClass(library, L"FakeWebViewChild"));
-  // Resizing the window resizes the view with it.
+  const auto bounds = [&] {
+    RECT client{};
+    GetClientRect(library, &client);
+    return "bounds " + id + " 0 0 " + std::to_string(client.right) + " " + std::to_string(client.bottom);
+  };
+  EXPECT_EQ(RecordLinesStarting("bounds " + id).front(), bounds());
   SetWindowPos(library, nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  GetClientRect(library, &client);
-  const std::string resized =
-      "bounds " + id + " 0 0 " + std::to_string(client.right) + " " + std::to_string(client.bottom);
-  EXPECT_TRUE(WaitUntil([&] { return RecordLinesStarting("bounds " + id).back() == resized; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return RecordLinesStarting("bounds " + id).back() == bounds(); }, 5000));
 }
 
 TEST_F(LibraryPage, TourModeFollowsEveryStateWithTheTourMessageAndLogsTheWindow) {
-  const std::string id = StartOnPage("", L"--tour");
+  const std::string id = StartOnPage(L"--tour");
   ASSERT_FALSE(id.empty());
   PageSays("string ready");
   ASSERT_FALSE(WaitForPost(id, "tour").empty());
   const auto posts = RecordLinesStarting("post " + id + " ");
   ASSERT_GE(posts.size(), 2u);
   EXPECT_NE(posts[posts.size() - 2].find("{\"t\":\"state\""), std::string::npos);
-  HWND library = WaitForWindow(kLibrary, app_->Pid(), 5000);
+  HWND library = WaitForWindow(kLibraryClass, app_->Pid(), 5000);
   EXPECT_TRUE(GetWindowLongW(library, GWL_EXSTYLE) & WS_EX_TOPMOST);
   RECT r{};
   GetWindowRect(library, &r);
@@ -147,7 +127,7 @@ TEST_F(LibraryPage, PageCommandsChangeTheSettingsFileAndTheSurfaces) {
 
   PageSays(std::string("string apply") + kSep + "0" + kSep + p);
   EXPECT_TRUE(WaitUntil([&] { return Settings().find("screen:") != std::string::npos; }, 5000)) << Settings();
-  EXPECT_NE(Settings().find("=" + p + "\r\n"), std::string::npos) << Settings();
+  EXPECT_EQ(Count(Settings(), "=" + p + "\r\n"), 2u) << "in the list and on the screen:\n" << Settings();
   EXPECT_TRUE(WaitUntil(surfaceExists, 5000)) << ProgramLog();
 
   PageSays(std::string("string frame") + kSep + "0" + kSep + "0.25" + kSep + "0.75" + kSep + "2");
@@ -171,9 +151,9 @@ TEST_F(LibraryPage, ThreeFilesPickedInAFolderJoinTheLibrary) {
   ASSERT_FALSE(id.empty());
   const std::wstring folder = TempPath(L"lh-picked");
   CreateDirectoryW(folder.c_str(), nullptr);
-  const wchar_t* names[] = {L"c.bmp", L"a.bmp", L"b.bmp"};
+  const wchar_t* names[] = {L"c.png", L"a.png", L"b.png"};
   for (const wchar_t* name : names)
-    WriteFileBytes(folder + L"\\" + name, MakeBmp(4, 4, [](int, int) { return 0x808080u; }));
+    WritePicture(folder + L"\\" + name, 4, 4, [](int, int) { return 0x808080u; });
   PageSays("string add");
   HWND dialog = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (dialog = FindProcessWindow(L"#32770", app_->Pid())) != nullptr; }, 10000));
@@ -189,7 +169,7 @@ TEST_F(LibraryPage, ThreeFilesPickedInAFolderJoinTheLibrary) {
   };
   enter(folder);
   Sleep(500);
-  enter(L"\"c.bmp\" \"a.bmp\" \"b.bmp\"");
+  enter(L"\"c.png\" \"a.png\" \"b.png\"");
   const std::string added = WaitForPost(id, "added");
   ASSERT_FALSE(added.empty()) << ProgramLog();
   // The dialog lists the files in its own order; each is a full path in the folder.
@@ -216,13 +196,11 @@ TEST_F(LibraryPage, AMessageThatIsNotAStringIsIgnored) {
 
 TEST_F(LibraryPage, AControllerThatArrivesAfterItsWindowClosedIsClosed) {
   SetVariable(L"LH_FAKEWEBVIEW_CONTROLLER_DELAY_MS", L"1500");
-  shell_ = StartShell(L"--layout=child");
-  WriteFileBytes(SettingsPath(), "fps=30\r\n");
-  app_ = std::make_unique<App>(L"");
-  const std::string request = WaitForRecord("controller-request ", 15000);
+  Start("fps=30\r\n");
+  const std::string request = WaitForRecord("controller-request ", 0, 15000);
   ASSERT_FALSE(request.empty()) << ProgramLog();
-  const std::string id = request.substr(19, request.find(' ', 19) - 19);
-  HWND library = WaitForWindow(kLibrary, app_->Pid(), 5000);
+  const std::string id = RecordId(request);
+  HWND library = WaitForWindow(kLibraryClass, app_->Pid(), 5000);
   PostMessageW(library, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForRecord("controller " + id + " "), "controller " + id + " parent-alive=0");
   EXPECT_EQ(WaitForRecord("close " + id), "close " + id);
@@ -242,16 +220,10 @@ TEST_P(LibraryWithoutRuntime, OpensEmptyLogsAndTriesAgainOnTheNextOpening) {
   const NoRuntimeCase& c = GetParam();
   UseRuntimeThroughVariable(*c.fail != 0);
   SetVariable(L"LH_FAKEWEBVIEW_FAIL", c.fail);
-  shell_ = StartShell(L"--layout=child");
-  WriteFileBytes(SettingsPath(), "fps=30\r\n");
-  app_ = std::make_unique<App>(L"");
-  HWND library = WaitForWindow(kLibrary, app_->Pid(), 15000);
+  Start("fps=30\r\n");
+  HWND library = WaitForWindow(kLibraryClass, app_->Pid(), 15000);
   ASSERT_NE(library, nullptr);
-  auto count = [&] {
-    size_t n = 0;
-    for (size_t at = 0; (at = ProgramLog().find(c.logLine, at)) != std::string::npos; ++at) ++n;
-    return n;
-  };
+  auto count = [&] { return Count(ProgramLog(), c.logLine); };
   EXPECT_TRUE(WaitUntil([&] { return count() == 1; }, 5000)) << ProgramLog();
   EXPECT_FALSE(HasChildOfClass(library, L"FakeWebViewChild"));
   EXPECT_TRUE(IsWindow(library));
@@ -260,7 +232,7 @@ TEST_P(LibraryWithoutRuntime, OpensEmptyLogsAndTriesAgainOnTheNextOpening) {
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(library); }, 5000));
   App second(L"");
   EXPECT_EQ(second.WaitExit(10000), 0u);
-  EXPECT_NE(WaitForWindow(kLibrary, app_->Pid(), 5000), nullptr);
+  EXPECT_NE(WaitForWindow(kLibraryClass, app_->Pid(), 5000), nullptr);
   EXPECT_TRUE(WaitUntil([&] { return count() == 2; }, 5000)) << ProgramLog();
 }
 
@@ -275,14 +247,11 @@ INSTANTIATE_TEST_SUITE_P(
 class LibraryWithInstalledRuntime : public LibraryPage, public testing::WithParamInterface<bool> {
  protected:
   void TearDown() override {
-    Unregister();
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Key().c_str(), KEY_WOW64_32KEY, 0);
+    RegDeleteKeyW(HKEY_CURRENT_USER, Key().c_str());
     LibraryPage::TearDown();
   }
   static std::wstring Key() { return std::wstring(L"Software\\Microsoft\\EdgeUpdate\\ClientState\\") + kStableChannel; }
-  static void Unregister() {
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Key().c_str(), KEY_WOW64_32KEY, 0);
-    RegDeleteKeyW(HKEY_CURRENT_USER, Key().c_str());
-  }
 };
 
 TEST_P(LibraryWithInstalledRuntime, WorksLikeTheOneFoundThroughTheVariable) {

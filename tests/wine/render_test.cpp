@@ -1,15 +1,12 @@
 // The renderers drawing into plain test windows under Wine's Direct3D, checked
 // by screenshots of the X display.
-#include <wincodec.h>
-
-#include <memory>
-
 #include "../shaders/test_shaders.h"
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"
 #include "app/main_window_win.h"
 #include "base/files_win.h"
 #include "base/text.h"
+#include "base/wide_win.h"
 #include "desktop/screens_win.h"
 #include "harness_win.h"
 #include "render/gpu_reset_win.h"
@@ -22,18 +19,13 @@ using namespace harness;
 
 namespace {
 
-constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu, kWhite = 0xFFFFFFFFu;
-
 class RenderTest : public RenderWindowTest {
  protected:
   // Four vertical bands of 100 x 100: red, green, blue, white.
   std::u16string BandsPng() {
-    std::vector<uint32_t> px(400 * 100);
-    const uint32_t bands[4] = {kRed, kGreen, kBlue, kWhite};
-    for (int y = 0; y < 100; ++y)
-      for (int x = 0; x < 400; ++x) px[y * 400 + x] = bands[x / 100];
     const std::u16string path = File("bands.png");
-    WriteWicPicture(path, GUID_ContainerFormatPng, 400, 100, {px});
+    const uint32_t bands[] = {0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFFFFu};
+    WritePicture(W(path), 400, 100, [&](int x, int) { return bands[x / 100]; });
     return path;
   }
 };
@@ -81,18 +73,17 @@ TEST_F(RenderTest, AnimatedGifShowsItsFramesInTurnFromTheCache) {
   // Frame 0 all red (0.5 s); frame 1 green over the left half (1 s, then
   // disposed to black); frame 2 blue over the right half (0.2 s).
   const std::u16string path = File("anim.gif");
-  WriteWholeFile(path, MakeGif(64, 36, {SolidGifFrame(0, 0, 64, 36, 1, 50, 1), SolidGifFrame(0, 0, 32, 36, 2, 100, 2),
-                                        SolidGifFrame(32, 0, 32, 36, 3, 20, 0)}));
+  WriteWholeFile(path,
+                 MakeGif(64, 36, {{0, 0, 64, 36, 1, 50, 1}, {0, 0, 32, 36, 2, 100, 2}, {32, 0, 32, 36, 3, 20, 0}}));
   ImageRenderer r(gSettings.frames, gSettings.fit);
   ASSERT_TRUE(r.Init(Window(), kW, kH, path));
   EXPECT_EQ(r.frameCount(), 3u);
   EXPECT_TRUE(r.NeedsFrames());
   EXPECT_TRUE(r.cacheFrames());
-  const double steps[] = {0.25, 0.25, 0.25, 0.25, 0.25, 0.25, 0.25};
-  const uint32_t want[] = {0, 1, 1, 1, 1, 2, 0};
-  for (size_t i = 0; i < std::size(steps); ++i) {
-    r.Tick(steps[i]);
-    EXPECT_EQ(r.current(), want[i]) << "after tick " << i;
+  // Quarter-second ticks.
+  for (uint32_t want : {0, 1, 1, 1, 1, 2, 0}) {
+    r.Tick(0.25);
+    EXPECT_EQ(r.current(), want);
   }
   EXPECT_FALSE(r.decoderOpen());  // every frame cached: the file is closed
   r.Tick(0.5);
@@ -104,8 +95,8 @@ TEST_F(RenderTest, AnimatedGifShowsItsFramesInTurnFromTheCache) {
 TEST_F(RenderTest, AnimationsOverTheBudgetRecomposeEveryFrameFromTheOpenFile) {
   // 13 frames of a 2048 x 2048 screen take 208 MiB as textures: over the
   // budget, so one canvas texture is updated for every frame instead.
-  std::vector<GifFrame> frames = {SolidGifFrame(0, 0, 2048, 2048, 1, 2, 1), SolidGifFrame(0, 0, 1024, 2048, 2, 2, 1)};
-  for (int i = 0; i < 11; ++i) frames.push_back(SolidGifFrame(0, 0, 1, 1, 4, 2, 1));
+  std::vector<GifFrame> frames = {{0, 0, 2048, 2048, 1, 2, 1}, {0, 0, 1024, 2048, 2, 2, 1}};
+  frames.resize(13, {0, 0, 1, 1, 4, 2, 1});
   const std::u16string path = File("big.gif");
   WriteWholeFile(path, MakeGif(2048, 2048, frames));
   ImageRenderer r(gSettings.frames, gSettings.fit);
@@ -123,54 +114,42 @@ TEST_F(RenderTest, AnimationsOverTheBudgetRecomposeEveryFrameFromTheOpenFile) {
 }
 
 TEST_F(RenderTest, ADestroyedRendererLeavesNothingOfItsOwnOnTheContext) {
-  const std::u16string picture = BandsPng();
-  const std::u16string shader = File("unbind.hlsl");
-  WriteWholeFile(shader, "#define mainImage(p) float4(1, 0, 0, 1)\n");
-  for (int kind = 0; kind < 2; ++kind) {
-    SCOPED_TRACE(kind == 0 ? "picture" : "shader");
-    {
-      std::unique_ptr<Renderer> renderer;
-      if (kind == 0) {
-        auto image = std::make_unique<ImageRenderer>(gSettings.frames, gSettings.fit);
-        ASSERT_TRUE(image->Init(Window(), kW, kH, picture));
-        renderer = std::move(image);
-      } else {
-        auto pixels = std::make_unique<ShaderRenderer>(gSettings.shaderScale);
-        ASSERT_TRUE(pixels->Init(Window(), kW, kH, shader));
-        pixels->Tick(0.02);
-        renderer = std::move(pixels);
-      }
-    }
+  const auto bound = [] {
     Microsoft::WRL::ComPtr<ID3D11RenderTargetView> target;
     gGraphics.context->OMGetRenderTargets(1, &target, nullptr);
     Microsoft::WRL::ComPtr<ID3D11Buffer> constants;
     gGraphics.context->PSGetConstantBuffers(0, 1, &constants);
     Microsoft::WRL::ComPtr<ID3D11PixelShader> pixelShader;
     gGraphics.context->PSGetShader(&pixelShader, nullptr, nullptr);
-    EXPECT_EQ(target, nullptr);
-    EXPECT_EQ(constants, nullptr);
-    EXPECT_EQ(pixelShader, nullptr);
+    return target || constants || pixelShader;
+  };
+  {
+    ImageRenderer image(gSettings.frames, gSettings.fit);
+    ASSERT_TRUE(image.Init(Window(), kW, kH, BandsPng()));
   }
+  EXPECT_FALSE(bound()) << "after a picture";
+  const std::u16string shader = File("unbind.hlsl");
+  WriteWholeFile(shader, "#define mainImage(p) float4(1, 0, 0, 1)\n");
+  {
+    ShaderRenderer pixels(gSettings.shaderScale);
+    ASSERT_TRUE(pixels.Init(Window(), kW, kH, shader));
+    pixels.Tick(0.02);
+  }
+  EXPECT_FALSE(bound()) << "after a shader";
 }
 
 TEST_F(RenderTest, GifDelaysPagesAndUnusableFiles) {
-  // Missing and tiny delays become a tenth of a second.
-  GifFrame missing = SolidGifFrame(0, 0, 8, 8, 4, 0, 0);
-  missing.writeControl = false;
+  // A frame without a delay of its own gets the default, not its predecessor's.
   const std::u16string gif = File("delays.gif");
-  WriteWholeFile(gif, MakeGif(8, 8, {SolidGifFrame(0, 0, 8, 8, 1, 0, 0), SolidGifFrame(0, 0, 8, 8, 2, 1, 0),
-                                     SolidGifFrame(0, 0, 8, 8, 3, 2, 0), missing}));
+  WriteWholeFile(gif, MakeGif(8, 8, {{0, 0, 8, 8, 1, 30, 0}, {0, 0, 8, 8, 4, 0, 0, false}}));
   ImageRenderer delays(gSettings.frames, gSettings.fit);
   ASSERT_TRUE(delays.Init(Window(), kW, kH, gif));
   for (int i = 0; i < 3; ++i) delays.Tick(1.0);
-  const double want[] = {0.1, 0.1, 0.02, 0.1};
-  ASSERT_EQ(delays.delays().size(), std::size(want));
-  for (size_t i = 0; i < std::size(want); ++i) EXPECT_DOUBLE_EQ(delays.delays()[i], want[i]) << i;
+  EXPECT_EQ(delays.delays(), (std::vector<double>{0.3, 0.1}));
 
   // A multi-page TIFF is a still picture of its first page.
   const std::u16string tiff = File("pages.tiff");
-  WriteWicPicture(tiff, GUID_ContainerFormatTiff, 64, 36, {std::vector<uint32_t>(64 * 36, kRed),
-                                                          std::vector<uint32_t>(64 * 36, kBlue)});
+  WritePicture(W(tiff), 64, 36, [](int, int) { return 0xFF0000u; }, GUID_ContainerFormatTiff, 2);
   ImageRenderer pages(gSettings.frames, gSettings.fit);
   ASSERT_TRUE(pages.Init(Window(), kW, kH, tiff));
   EXPECT_EQ(pages.frameCount(), 1u);
@@ -182,7 +161,7 @@ TEST_F(RenderTest, GifDelaysPagesAndUnusableFiles) {
   WriteWholeFile(empty, "");
   // A one-pixel image on a declared 65535 x 65535 screen: 16 GiB of canvas.
   const std::u16string hostile = File("huge-screen.gif");
-  WriteWholeFile(hostile, MakeGif(65535, 65535, {SolidGifFrame(0, 0, 1, 1, 1, 10, 0)}));
+  WriteWholeFile(hostile, MakeGif(65535, 65535, {{0, 0, 1, 1, 1, 10, 0}}));
   for (const std::u16string& path : {text, empty, hostile, File("missing.jpg")}) {
     ImageRenderer r(gSettings.frames, gSettings.fit);
     EXPECT_FALSE(r.Init(Window(), kW, kH, path)) << Utf16ToUtf8(path);
@@ -245,29 +224,27 @@ class GpuResetTest : public RenderTest {
     RenderTest::TearDown();
   }
 
-  // A screen drawing an animated GIF, as the surfaces would hold it.
-  void AddAnimatedScreen() {
+  // A screen drawing an animated GIF, as the surfaces hold it, whose next frame pass presents and loses the device.
+  void LoseDeviceDrawing() {
     const std::u16string path = File("reset.gif");
-    WriteWholeFile(path, MakeGif(8, 8, {SolidGifFrame(0, 0, 8, 8, 1, 2, 0), SolidGifFrame(0, 0, 8, 8, 2, 2, 0)}));
+    WriteWholeFile(path, MakeGif(8, 8, {{0, 0, 8, 8, 1, 2, 0}, {0, 0, 8, 8, 2, 2, 0}}));
     auto renderer = std::make_unique<ImageRenderer>(gSettings.frames, gSettings.fit);
     ASSERT_TRUE(renderer->Init(Window(), kW, kH, path));
     auto screen = std::make_unique<Screen>();
     screen->key = u"TEST";
     screen->renderer = std::move(renderer);
     gScreens.push_back(std::move(screen));
+    RunFrame();
+    EXPECT_FALSE(gDeviceLost);
+    gFailNextPresent = true;
+    Sleep(30);  // past the 0.02 s delay, so the frame pass presents
+    RunFrame();
+    EXPECT_FALSE(gDeviceLost) << "cleared by the recovery";
   }
 };
 
 TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
-  AddAnimatedScreen();
-  RunFrame();
-  EXPECT_FALSE(gDeviceLost);
-  EXPECT_EQ(gScreens.size(), 1u);
-
-  gFailNextPresent = true;
-  Sleep(30);  // past the 0.02 s delay, so the frame pass presents
-  RunFrame();
-  EXPECT_FALSE(gDeviceLost) << "cleared by the recovery";
+  LoseDeviceDrawing();
   EXPECT_TRUE(gScreens.empty());
   EXPECT_FALSE(gGraphics.device) << "the device is released";
   EXPECT_TRUE(gGraphics.deviceManager) << "the device manager survives";
@@ -277,16 +254,10 @@ TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
 
   // The rebuild makes a new device, and the manager moves onto it.
   ASSERT_TRUE(EnsureDevice());
-  AddAnimatedScreen();
-  gFailNextPresent = true;
-  Sleep(30);
-  RunFrame();
+  LoseDeviceDrawing();
   EXPECT_TRUE(gRenderingStopped);
   EXPECT_FALSE(gGraphics.device) << "no device while stopped";
-  for (const auto& screen : gScreens) {
-    EXPECT_FALSE(screen->window) << "no surface while stopped";
-    EXPECT_FALSE(screen->renderer);
-  }
+  for (const auto& screen : gScreens) EXPECT_FALSE(screen->window || screen->renderer) << "no surface while stopped";
   EXPECT_NE(ReadLog().find("GPU reset twice in 5 minutes; stopped rendering. Pick a wallpaper in the library to try "
                            "again.\r\n"),
             std::string::npos);
@@ -296,35 +267,31 @@ TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
   ClearGpuResetStop();
   EXPECT_FALSE(gRenderingStopped);
   ASSERT_TRUE(EnsureDevice());
-  AddAnimatedScreen();
-  gFailNextPresent = true;
-  Sleep(30);
-  RunFrame();
+  LoseDeviceDrawing();
   EXPECT_FALSE(gRenderingStopped);
   EXPECT_TRUE(KillTimer(gApp.mainWindow, TIMER_REBUILD));
 }
 
 TEST_F(GpuResetTest, DeviceAndSharedObjectsComeBackAfterRelease) {
+  const auto shared = [] {
+    return gGraphics.factory && gGraphics.fullScreenVertexShader && gGraphics.blitPixelShader && gGraphics.sampler;
+  };
   ASSERT_TRUE(EnsureDevice());
   ID3D11Device* first = gGraphics.device.Get();
   EXPECT_TRUE(EnsureDevice());
   EXPECT_EQ(gGraphics.device.Get(), first) << "a healthy device is kept";
-  EXPECT_TRUE(gGraphics.factory && gGraphics.fullScreenVertexShader && gGraphics.blitPixelShader &&
-              gGraphics.sampler);
+  EXPECT_TRUE(shared());
   ReleaseDevice();
   EXPECT_FALSE(gGraphics.device || gGraphics.context || gGraphics.factory || gGraphics.sampler);
   ASSERT_TRUE(EnsureDevice());
-  EXPECT_TRUE(gGraphics.factory && gGraphics.fullScreenVertexShader && gGraphics.blitPixelShader &&
-              gGraphics.sampler);
+  EXPECT_TRUE(shared());
   EXPECT_GE(MaxTextureSide(), 8192u);
   // A zero-width swap chain is made one pixel wide.
   auto swapChain = CreateSurfaceSwapChain(Window(), 0, 0);
   ASSERT_TRUE(swapChain);
   DXGI_SWAP_CHAIN_DESC1 desc{};
   swapChain->GetDesc1(&desc);
-  EXPECT_EQ(desc.Width, 1u);
-  EXPECT_EQ(desc.Height, 1u);
-  EXPECT_EQ(desc.BufferCount, 2u);
+  EXPECT_EQ(std::tuple(desc.Width, desc.Height, desc.BufferCount), std::tuple(1u, 1u, 2u));
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
 // Web wallpapers in this process against the test runtime: the shared
 // environment, the late controllers and the paused state.
-#include <gtest/gtest.h>
 #include <objbase.h>
 
-#include <memory>
-
 #include "app/app_state_win.h"
-#include "app/frame_timer_win.h"
 #include "base/log_win.h"
 #include "base/wide_win.h"
 #include "desktop/screens_win.h"
@@ -21,10 +17,6 @@ namespace {
 constexpr wchar_t kTestClass[] = L"LumenhollowWebTest";
 
 bool Shown(HWND view) { return (GetWindowLongW(view, GWL_STYLE) & WS_VISIBLE) != 0; }
-
-std::string IdOf(const std::string& line, const std::string& prefix) {
-  return line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size());
-}
 
 class WebWallpaper : public testing::Test {
  protected:
@@ -51,10 +43,8 @@ class WebWallpaper : public testing::Test {
   }
 
   void TearDown() override {
-    for (ScreenList* list : {&gScreens, &gSavers}) {
-      for (auto& screen : *list) DestroySurface(*screen);
-      list->clear();
-    }
+    for (auto& screen : gScreens) DestroySurface(*screen);
+    gScreens.clear();
     gWebWallpaperEnvironment.environment.Reset();
     UseRuntimeThroughVariable(false);
     SetVariable(L"LH_FAKEWEBVIEW_RECORD", L"");
@@ -63,7 +53,7 @@ class WebWallpaper : public testing::Test {
   }
 
   // A record with its own window and a web renderer for `path`.
-  Screen& AddScreen(ScreenList& list, const std::u16string& path, bool paused = false) {
+  Screen& AddScreen(const std::u16string& path, bool paused = false) {
     auto screen = std::make_unique<Screen>();
     screen->path = path;
     screen->paused = paused;
@@ -71,8 +61,8 @@ class WebWallpaper : public testing::Test {
     // visibility matters here.
     screen->window = CreateWindowExW(0, kTestClass, L"", WS_POPUP, 0, 0, 320, 180, nullptr, nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
-    list.push_back(std::move(screen));
-    Screen& s = *list.back();
+    gScreens.push_back(std::move(screen));
+    Screen& s = *gScreens.back();
     EXPECT_TRUE(StartRenderer(s, MediaKind::Web, static_cast<HWND>(s.window), 320, 180, u""));
     if (paused) s.renderer->SetPaused(true);
     return s;
@@ -88,8 +78,8 @@ TEST_F(WebWallpaper, TwoAskingWhileTheEnvironmentIsBeingCreatedBothGetViewsInOrd
   SetVariable(L"LH_FAKEWEBVIEW_ENV_DELAY_MS", L"300");
   const std::u16string page = gApp.dataDir + u"\\page.html";
   WriteFileBytes(W(page), "<html></html>");
-  Screen& first = AddScreen(gScreens, folder_);
-  Screen& second = AddScreen(gScreens, page);
+  Screen& first = AddScreen(folder_);
+  Screen& second = AddScreen(page);
   EXPECT_TRUE(gWebWallpaperEnvironment.creating);
   ASSERT_TRUE(WaitUntil([&] { return Ready(first) && Ready(second); }, 5000));
   EXPECT_EQ(RecordLinesStarting("environment ").size(), 1u) << "one environment for both";
@@ -110,9 +100,9 @@ TEST_F(WebWallpaper, TwoAskingWhileTheEnvironmentIsBeingCreatedBothGetViewsInOrd
   EXPECT_EQ(navigations[0].substr(navigations[0].find(' ', 9) + 1), FileUrl(W(folder_ + u"\\index.html")));
   EXPECT_EQ(navigations[1].substr(navigations[1].find(' ', 9) + 1), FileUrl(W(page)));
   for (const auto& line : navigations)
-    EXPECT_EQ(WaitForRecord("muted " + IdOf(line, "navigate ")), "muted " + IdOf(line, "navigate ") + " 1");
+    EXPECT_EQ(WaitForRecord("muted " + RecordId(line)), "muted " + RecordId(line) + " 1");
   // Once the environment exists a new wallpaper asks for its view at once.
-  Screen& third = AddScreen(gScreens, gApp.dataDir + u"\\missing");
+  Screen& third = AddScreen(gApp.dataDir + u"\\missing");
   EXPECT_EQ(RecordLinesStarting("controller-request ").size(), 3u);
   ASSERT_TRUE(WaitUntil([&] { return Ready(third); }, 5000));
   EXPECT_NE(RecordLinesStarting("navigate ").back().find("/missing/index.html"), std::string::npos)
@@ -121,14 +111,14 @@ TEST_F(WebWallpaper, TwoAskingWhileTheEnvironmentIsBeingCreatedBothGetViewsInOrd
 
 TEST_F(WebWallpaper, ASurfaceRebuiltBeforeItsViewArrivesClosesTheLateView) {
   SetVariable(L"LH_FAKEWEBVIEW_CONTROLLER_DELAY_MS", L"400");
-  Screen& screen = AddScreen(gScreens, folder_);
+  Screen& screen = AddScreen(folder_);
   const std::string request = WaitForRecord("controller-request ");
   ASSERT_FALSE(request.empty());
-  const std::string late = IdOf(request, "controller-request ");
+  const std::string late = RecordId(request);
   // Rebuilt: the old surface goes, a new one comes with a view of its own.
   DestroySurface(screen);
   gScreens.clear();
-  Screen& rebuilt = AddScreen(gScreens, folder_);
+  Screen& rebuilt = AddScreen(folder_);
   ASSERT_TRUE(WaitUntil([&] { return Ready(rebuilt); }, 5000));
   EXPECT_EQ(WaitForRecord("close " + late), "close " + late);
   EXPECT_TRUE(RecordLinesStarting("navigate " + late + " ").empty()) << "the late view never shows a page";
@@ -138,9 +128,10 @@ TEST_F(WebWallpaper, ASurfaceRebuiltBeforeItsViewArrivesClosesTheLateView) {
 
 TEST_F(WebWallpaper, APausedScreenComesUpHiddenAndSuspendedAndShowsOnResume) {
   SetVariable(L"LH_FAKEWEBVIEW_CONTROLLER_DELAY_MS", L"100");
-  Screen& screen = AddScreen(gScreens, folder_, true);
+  Screen& screen = AddScreen(folder_, true);
   ASSERT_TRUE(WaitUntil([&] { return Ready(screen); }, 5000));
-  const std::string id = IdOf(WaitForRecord("navigate "), "navigate ");
+  EXPECT_FALSE(screen.renderer->NeedsFrames()) << "a page draws itself: it keeps no frame timer running";
+  const std::string id = RecordId(WaitForRecord("navigate "));
   HWND view = FindWindowExW(static_cast<HWND>(screen.window), nullptr, L"FakeWebViewChild", nullptr);
   ASSERT_NE(view, nullptr);
   EXPECT_FALSE(Shown(view));
@@ -155,23 +146,13 @@ TEST_F(WebWallpaper, APausedScreenComesUpHiddenAndSuspendedAndShowsOnResume) {
   EXPECT_EQ(RecordLinesStarting("suspend " + id).size(), 2u);
 }
 
-TEST_F(WebWallpaper, WebWallpapersShowOnSaversTooAndLeaveTheFrameTimerDisarmed) {
-  Screen& a = AddScreen(gScreens, folder_);
-  Screen& saver = AddScreen(gSavers, folder_);
-  ASSERT_TRUE(WaitUntil([&] { return Ready(a) && Ready(saver); }, 5000));
-  EXPECT_NE(FindWindowExW(static_cast<HWND>(saver.window), nullptr, L"FakeWebViewChild", nullptr), nullptr);
-  gShell.frameTimerState = {};
-  UpdateFrameTimer();
-  EXPECT_FALSE(gShell.frameTimerState.armed);
-}
-
 TEST_F(WebWallpaper, NoRuntimeLeavesTheSurfaceBlackAndTheNextWallpaperTriesAgain) {
   UseRuntimeThroughVariable(false);
-  Screen& screen = AddScreen(gScreens, folder_);
+  Screen& screen = AddScreen(folder_);
   EXPECT_FALSE(gWebWallpaperEnvironment.creating);
   EXPECT_FALSE(Ready(screen));
   UseRuntimeThroughVariable(true);
-  Screen& next = AddScreen(gScreens, folder_);
+  Screen& next = AddScreen(folder_);
   EXPECT_TRUE(WaitUntil([&] { return Ready(next); }, 5000));
   EXPECT_NE(ReadLog().find("WebView2 runtime not found"), std::string::npos);
   EXPECT_FALSE(Ready(screen)) << "the callback of the failed attempt was dropped";
