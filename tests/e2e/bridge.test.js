@@ -9,7 +9,7 @@ const os = require('node:os');
 const { spawn } = require('node:child_process');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
-const { PageBridge, windowsPath } = require('./bridge');
+const { PageBridge, windowsPath } = require('../../tools/library-bridge/bridge');
 
 const REPO = path.resolve(__dirname, '../..');
 const MEDIA = path.join(REPO, 'tests/ui/fixtures/media');
@@ -168,7 +168,7 @@ test('each web view gets its own page, which goes when its connection closes', a
 test('show-library.js shows the page a program opens, saves a screenshot, sends a command and ends with it', async () => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'lh-show-'));
   const portFile = path.join(dir, 'port'), shot = path.join(dir, 'library.png');
-  const child = spawn(process.execPath, [path.join(__dirname, 'show-library.js'), '--port-file', portFile, '--screenshot', shot,
+  const child = spawn(process.execPath, [path.join(__dirname, '../../tools/library-bridge/show-library.js'), '--port-file', portFile, '--screenshot', shot,
     '--send', 'bakecancel']);
   let out = '';
   child.stdout.on('data', (d) => { out += d; });

@@ -6,7 +6,7 @@ const { test, before, after, afterEach } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { PageBridge, windowsPath } = require('./bridge');
+const { PageBridge, windowsPath } = require('../../tools/library-bridge/bridge');
 const { Program, startShell, makeInstall, until, BUILD, REPO } = require('./program');
 
 const FIXTURES = path.join(REPO, 'tests/ui/fixtures/media');

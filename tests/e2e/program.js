@@ -6,7 +6,7 @@
 const fs = require('node:fs');
 const path = require('node:path');
 const { spawn, execFile } = require('node:child_process');
-const { windowsPath } = require('./bridge');
+const { windowsPath } = require('../../tools/library-bridge/bridge');
 
 const REPO = path.resolve(__dirname, '../..');
 const BUILD = process.env.LH_BUILD || path.join(REPO, 'build');

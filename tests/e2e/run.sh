@@ -11,7 +11,7 @@ export LH_BUILD=${LH_BUILD:-$repo/build}
 win=${LH_WIN:-$LH_BUILD/win}
 export LH_WIN=$win
 
-"$here/../../scripts/browser-deps.sh" e2e "$here" || { echo "0 passed, 1 failed"; exit 1; }
+"$repo/scripts/browser-deps.sh" e2e "$repo/tools/library-bridge" || { echo "0 passed, 1 failed"; exit 1; }
 
 out=$LH_BUILD/e2e
 mkdir -p "$out"
