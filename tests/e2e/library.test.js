@@ -8,6 +8,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { spawn, execFile } = require('node:child_process');
+const { once } = require('node:events');
 const { PageBridge, windowsPath } = require('../../tools/library-bridge/bridge');
 
 const REPO = path.resolve(__dirname, '../..');
@@ -40,13 +41,8 @@ const wineOutput = (exe, args = []) => new Promise((resolve, reject) => {
   execFile('wine', [path.join(WIN, exe), ...args], { timeout: 20000 }, (err, out) => (err ? reject(err) : resolve(out)));
 });
 
-function exited(child, timeoutMs) {
-  if (child.exitCode !== null || child.signalCode !== null) return Promise.resolve(true);
-  return new Promise((resolve) => {
-    const timer = setTimeout(() => resolve(false), timeoutMs);
-    child.once('exit', () => { clearTimeout(timer); resolve(true); });
-  });
-}
+const exited = (child, timeoutMs) => (child.exitCode !== null || child.signalCode !== null ? Promise.resolve(true)
+  : Promise.race([once(child, 'exit').then(() => true), sleep(timeoutMs).then(() => false)]));
 
 // Polls `probe` until it returns something truthy.
 async function until(probe, timeoutMs, what) {
