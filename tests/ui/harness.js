@@ -75,6 +75,18 @@ async function openPage(opts = {}) {
     deliver: (obj) => page.evaluate((o) => window.__deliver(o), obj),
     // Commands posted since the last clear, in order, as exact strings.
     expectPosted: async (list) => assert.deepEqual(await p.posted(), list),
+    // What the page shows, per selector: a number is how many match, true or false
+    // whether the first is visible, a text or pattern its text; "selector@name" reads
+    // an attribute.
+    async shows(want) {
+      for (const [key, value] of Object.entries(want)) {
+        const [sel, attr] = key.split('@');
+        const at = page.locator(sel);
+        const got = attr ? await at.first().getAttribute(attr) : typeof value === 'number' ? await at.count()
+          : typeof value === 'boolean' ? await at.first().isVisible() : await at.first().textContent();
+        if (value instanceof RegExp) assert.match(got, value, key); else assert.equal(got, value, key);
+      }
+    },
   };
   return p;
 }
@@ -92,6 +104,8 @@ function pageTest(name, opts, fn) {
       }
       await fn(p, p.page);
       assert.deepEqual(p.errors, []);
+      // The page reaches no network: everything it loads is a local file.
+      assert.deepEqual(p.requests.filter((u) => !/^(file|data|blob):/.test(u)), []);
     } finally {
       await p.page.close();
     }
@@ -101,21 +115,13 @@ function pageTest(name, opts, fn) {
 const media = (name) => pathToFileURL(path.join(MEDIA, name)).href;
 const cmd = (...fields) => fields.join(SEP);
 
-function screen(o = {}) {
-  return {
-    x: o.x ?? 0, y: o.y ?? 0, w: o.w ?? 1920, h: o.h ?? 1080,
-    main: o.main ?? false, playing: o.playing ?? false, covered: o.covered ?? false,
-    path: o.path ?? '', name: o.name ?? 'Generic monitor', frame: o.frame ?? null,
-  };
-}
-
-function item(o) {
-  const kind = o.kind ?? 'video';
-  return {
-    name: o.name, path: o.path, kind, mine: o.mine ?? false, ok: o.ok ?? true,
-    thumb: o.thumb ?? '', url: o.url ?? (kind === 'video' ? media('clip.webm') : ''),
-  };
-}
+// Defaults first, so the fields keep the program's order whatever a test overrides.
+const screen = (o = {}) => ({
+  x: 0, y: 0, w: 1920, h: 1080, main: false, playing: false, covered: false, path: '', name: 'Generic monitor', frame: null, ...o,
+});
+const item = (o) => ({
+  name: '', path: '', kind: 'video', mine: false, ok: true, thumb: '', url: o.kind && o.kind !== 'video' ? '' : media('clip.webm'), ...o,
+});
 
 const W = 'C:\\Program Files\\Lumenhollow\\wallpapers\\';
 const U = 'C:\\Users\\ana\\Pictures\\';
@@ -134,20 +140,18 @@ const ITEMS = [
 ];
 
 function state(o = {}) {
+  const given = Object.fromEntries(Object.entries(o).filter(([, v]) => v !== undefined));
   return {
-    t: 'state',
-    mode: o.mode ?? 'screens',
-    span: o.span ?? '',
-    spanPlaying: o.spanPlaying ?? false,
-    spanFrame: o.spanFrame ?? null,
-    screens: o.screens ?? [
+    t: 'state', mode: 'screens', span: '', spanPlaying: false, spanFrame: null,
+    screens: [
       screen({ x: 0, y: 0, w: 2560, h: 1440, main: true, playing: true, path: W + 'misty-peaks.mp4', name: 'DELL U2720Q', frame: [0.5, 0.5, 1] }),
       screen({ x: 2560, y: 200, w: 1920, h: 1080, covered: true, path: W + 'night-drive.mp4', name: 'LG HDR FHD' }),
     ],
-    items: o.items ?? ITEMS,
-    set: Object.assign({ pfs: true, pcov: true, pbat: false, start: false, fps: 30, fit: false, idle: 1, idleMin: 10 }, o.set),
-    stats: Object.assign({ cpu: 1.4, ram: 86, userPaused: false, reason: '' }, o.stats),
+    items: ITEMS,
+    ...given,
+    set: { pfs: true, pcov: true, pbat: false, start: false, fps: 30, fit: false, idle: 1, idleMin: 10, ...o.set },
+    stats: { cpu: 1.4, ram: 86, userPaused: false, reason: '', ...o.stats },
   };
 }
 
-module.exports = { openPage, pageTest, media, cmd, screen, item, state, ITEMS, W, U, SEP, REPO, BUILD, MEDIA, PAGE_URL };
+module.exports = { openPage, pageTest, media, cmd, screen, item, state, ITEMS, W, U, SEP, REPO, BUILD };
