@@ -19,11 +19,11 @@ const studio = (name, fn) => pageTest(name, async (p, pg) => {
 studio('previews of all eleven presets arrive as looping muted videos', async (p, pg) => {
   // One tile per preset, in the program's order (commands.test.js holds the names to it).
   const presets = await pg.evaluate(() => LH.bake.presets);
-  assert.deepEqual(await pg.$$eval('.preset-name', (els) => els.map((e) => e.textContent)), presets);
+  assert.deepEqual(await p.texts('.preset-name'), presets);
   assert.equal(presets.length, 11);
   // The first picture of the library is chosen; pictures that are not images are not offered.
   assert.equal(await pg.locator('#bake-select').inputValue(), lake);
-  assert.deepEqual(await pg.$$eval('#bake-select option', (els) => els.map((e) => e.textContent)), ['Lake', 'Cat']);
+  assert.deepEqual(await p.texts('#bake-select option'), ['Lake', 'Cat']);
   await pg.getByRole('button', { name: 'Preview all effects' }).click();
   await p.expectPosted([cmd('previews', lake)]);
   assert.equal(await pg.locator('.preset.waiting').count(), 11);

@@ -1,6 +1,6 @@
 // Shared by the page tests: one headless Chromium per test file, pages loaded from
-// file: with a recording stand-in for the web view's bridge, and state messages
-// built field by field in the order the program writes them.
+// file: with the library bridge's stand-in for the web view, recording what the page
+// posts, and state messages built field by field in the order the program writes them.
 'use strict';
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
@@ -8,42 +8,30 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
-const { chromium } = require('playwright-core');
 
 const REPO = path.resolve(__dirname, '../..');
+const BRIDGE = path.join(REPO, 'tools/library-bridge');
+const { standIn, CHROMIUM_ARGS } = require(path.join(BRIDGE, 'bridge'));
+const { chromium } = require(require.resolve('playwright-core', { paths: [BRIDGE] }));
 const PAGE_URL = pathToFileURL(path.join(REPO, 'ui/library.html')).href;
-const MEDIA = path.join(__dirname, 'fixtures/media');
 const SEP = '\u001f';
 const BUILD = process.env.LH_BUILD || path.join(REPO, 'build');
 
-// Installed before any page script: records what the page posts and lets a test
-// deliver messages the way the web view does (a MessageEvent whose data is the object).
-function bridgeStub() {
-  const target = new EventTarget();
+// Where the stand-in sends what the page posts: plain messages and drops apart.
+function recorder() {
   const rec = { posted: [], drops: [] };
   window.__bridge = rec;
-  window.chrome = window.chrome || {};
-  window.chrome.webview = {
-    postMessage(text) { rec.posted.push(text); },
-    postMessageWithAdditionalObjects(text, objects) {
-      const list = Array.from(objects || []);
-      rec.drops.push({ text, names: list.map((f) => (f instanceof File ? f.name : null)) });
-    },
-    addEventListener: target.addEventListener.bind(target),
-    removeEventListener: target.removeEventListener.bind(target),
+  window.__lhBridgeOut = (f) => {
+    if (f.files) rec.drops.push({ text: f.string, names: f.files.map((file) => file && file.name) });
+    else rec.posted.push(f.string ?? JSON.parse(f.json));
   };
-  window.__deliver = (obj) => target.dispatchEvent(new MessageEvent('message', { data: obj }));
 }
 
 let context, profile;
 before(async () => {
   profile = fs.mkdtempSync(path.join(os.tmpdir(), 'lh-ui-'));
   context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--allow-file-access-from-files', '--autoplay-policy=no-user-gesture-required', '--mute-audio'],
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true, args: CHROMIUM_ARGS,
   });
 });
 after(async () => {
@@ -64,15 +52,18 @@ async function openPage(opts = {}) {
   });
   page.on('pageerror', (e) => errors.push(String(e)));
   page.on('request', (r) => requests.push(r.url()));
-  await page.addInitScript(bridgeStub);
+  await page.addInitScript(recorder);
+  await page.addInitScript(standIn);
   await page.goto(PAGE_URL);
   await page.waitForFunction(() => window.LH && window.__bridge.posted.length > 0);
   const p = {
     page, errors, loadFailures, requests,
     posted: () => page.evaluate(() => window.__bridge.posted.slice()),
     drops: () => page.evaluate(() => window.__bridge.drops.slice()),
+    texts: (sel) => page.$$eval(sel, (els) => els.map((e) => e.textContent)),
     clearPosted: () => page.evaluate(() => { window.__bridge.posted.length = 0; }),
-    deliver: (obj) => page.evaluate((o) => window.__deliver(o), obj),
+    // As the web view delivers the program's JSON: parsed, in a MessageEvent.
+    deliver: (obj) => page.evaluate((t) => window.__lhBridgeIn(t), typeof obj === 'string' ? obj : JSON.stringify(obj)),
     // Commands posted since the last clear, in order, as exact strings.
     expectPosted: async (list) => assert.deepEqual(await p.posted(), list),
     // What the page shows, per selector: a number is how many match, true or false
@@ -112,7 +103,7 @@ function pageTest(name, opts, fn) {
   });
 }
 
-const media = (name) => pathToFileURL(path.join(MEDIA, name)).href;
+const media = (name) => pathToFileURL(path.join(__dirname, 'fixtures/media', name)).href;
 const cmd = (...fields) => fields.join(SEP);
 
 // Defaults first, so the fields keep the program's order whatever a test overrides.

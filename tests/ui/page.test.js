@@ -104,7 +104,7 @@ pageTest('1,000 items render, and a repeated state touches no card', { state: nu
     const mo = new MutationObserver(() => {});
     mo.observe(document.body, { subtree: true, childList: true, attributes: true, characterData: true });
     s.stats.cpu = 42.5;
-    window.__deliver(s);
+    window.__lhBridgeIn(JSON.stringify(s));
     const out = [];
     for (const m of mo.takeRecords()) {
       const el = m.target.nodeType === 1 ? m.target : m.target.parentElement;
@@ -169,8 +169,7 @@ pageTest('the golden state texts of the program render as sent', { state: null }
   for (const f of files) {
     const text = fs.readFileSync(path.join(dir, f), 'utf8');
     const msg = JSON.parse(text);
-    // Parsed inside the page, exactly as the program wrote it.
-    await pg.evaluate((t) => window.__deliver(JSON.parse(t)), text);
+    await p.deliver(text);  // exactly as the program wrote it
     const shown = await pg.evaluate(() => ({
       names: [...document.querySelectorAll('#library-grid .card-name')].map((e) => e.textContent),
       screens: document.querySelectorAll('#monitor-map .monitor').length,

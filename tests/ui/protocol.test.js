@@ -24,19 +24,15 @@ pageTest('posts "ready" once, draws the screens to scale, in place, and the item
   assert.equal(mons[0].chosen, 'true');
   assert.equal(await pg.locator('#monitor-map .mon-main').count(), 1, 'only the main screen is marked');
 
-  const names = await pg.$$eval('#library-grid .card-name', (els) => els.map((e) => e.textContent));
-  assert.deepEqual(names, ITEMS.map((i) => i.name));
-  // Unusable items are dimmed and say why.
-  const why = await pg.$$eval('#library-grid .card.unusable .card-why', (els) => els.map((e) => e.textContent));
-  assert.deepEqual(why, ['Shader wallpapers need GPU effects', 'GIF wallpapers need GPU effects', 'File missing or not a wallpaper']);
-  // The items on a screen say so.
-  const uses = await pg.$$eval('#library-grid .card-use', (els) => els.map((e) => e.textContent));
-  assert.deepEqual(uses, ['Screen 1', 'Screen 2']);
+  assert.deepEqual(await p.texts('#library-grid .card-name'), ITEMS.map((i) => i.name));
+  // Unusable items are dimmed and say why; the items on a screen say so.
+  assert.deepEqual(await p.texts('#library-grid .card.unusable .card-why'),
+    ['Shader wallpapers need GPU effects', 'GIF wallpapers need GPU effects', 'File missing or not a wallpaper']);
+  assert.deepEqual(await p.texts('#library-grid .card-use'), ['Screen 1', 'Screen 2']);
   // A second state with the items reordered follows the new order.
   const reordered = ITEMS.slice().reverse();
   await p.deliver(state({ items: reordered }));
-  const again = await pg.$$eval('#library-grid .card-name', (els) => els.map((e) => e.textContent));
-  assert.deepEqual(again, reordered.map((i) => i.name));
+  assert.deepEqual(await p.texts('#library-grid .card-name'), reordered.map((i) => i.name));
 });
 
 pageTest('applying, clearing, spanning and removing send the exact commands', async (p, pg) => {
@@ -155,19 +151,18 @@ pageTest('the keyboard reaches everything: tabs, screens, grid, menus', async (p
   await pg.keyboard.press('Home');
   await pg.keyboard.press('Enter');
   await pg.keyboard.press('Shift+F10');
-  assert.equal(await pg.locator('.menu').count(), 1);
+  await p.shows({ '.menu': 1 });
   await pg.keyboard.press('Escape');
-  assert.equal(await pg.locator('.menu').count(), 0);
+  await p.shows({ '.menu': 0 });
   assert.match(await focused(), /More for Deep space/);
   // Focus is always visible.
-  const ring = await pg.evaluate(() => { const c = getComputedStyle(document.activeElement); return [c.outlineStyle, parseFloat(c.outlineWidth)]; });
-  assert.equal(ring[0], 'solid');
-  assert.ok(ring[1] >= 2);
+  const ring = await pg.evaluate(() => { const c = getComputedStyle(document.activeElement); return [c.outlineStyle, parseFloat(c.outlineWidth) >= 2]; });
+  assert.deepEqual(ring, ['solid', true]);
   await p.expectPosted([cmd('apply', '1', W + 'deep-space.mp4')]);
   // Tabs follow the arrow keys.
   await pg.getByRole('tab', { name: 'Wallpapers' }).focus();
   await pg.keyboard.press('ArrowRight');
-  assert.equal(await pg.locator('#view-bake').isVisible(), true);
+  await p.shows({ '#view-bake': true });
 });
 
 pageTest('odd or hostile messages never break the page', async (p, pg) => {

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Page tests of the library window: headless Debian Chromium driven by playwright-core.
-# Installs what is missing (chromium, Node.js, the npm packages), runs every
+# Installs what is missing (chromium, Node.js, the library bridge's npm packages), runs every
 # *.test.js with Node's test runner and ends with "N passed, N failed".
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 export LH_BUILD=${LH_BUILD:-$(cd ../.. && pwd)/build}
 
-"$here/../../scripts/browser-deps.sh" ui "$here" || { echo "0 passed, 1 failed"; exit 1; }
+"$here/../../scripts/browser-deps.sh" ui "$here/../../tools/library-bridge" || { echo "0 passed, 1 failed"; exit 1; }
 
 mkdir -p "$LH_BUILD/ui"
 tap=$LH_BUILD/ui/results.tap

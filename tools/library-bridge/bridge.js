@@ -290,4 +290,4 @@ class PageBridge extends EventEmitter {
   }
 }
 
-module.exports = { PageBridge, localUrl, windowsPath, mapUrls, CHROMIUM_ARGS };
+module.exports = { PageBridge, localUrl, windowsPath, mapUrls, standIn, CHROMIUM_ARGS };
