@@ -47,13 +47,11 @@ const exited = (child, timeoutMs) => (child.exitCode !== null || child.signalCod
 
 // Polls `probe` until it returns something truthy.
 async function until(probe, timeoutMs, what) {
-  const end = Date.now() + timeoutMs;
-  for (;;) {
+  for (const end = Date.now() + timeoutMs; Date.now() < end; await sleep(150)) {
     const got = await probe();
     if (got) return got;
-    if (Date.now() > end) throw new Error(`timed out waiting for ${what}`);
-    await sleep(150);
   }
+  throw new Error(`timed out waiting for ${what}`);
 }
 
 const read = (file) => { try { return fs.readFileSync(file, 'utf8'); } catch (_) { return ''; } };

@@ -145,4 +145,4 @@ function state(o = {}) {
   };
 }
 
-module.exports = { openPage, pageTest, media, cmd, screen, item, state, ITEMS, W, U, SEP, REPO, BUILD };
+module.exports = { pageTest, media, cmd, screen, item, state, ITEMS, W, U, SEP, REPO, BUILD };

@@ -134,10 +134,7 @@ pageTest('settings mirror the state and send exactly one "set" per change', { st
 });
 
 pageTest('the keyboard reaches everything: tabs, screens, grid, menus', async (p, pg) => {
-  const focused = () => pg.evaluate(() => {
-    const a = document.activeElement;
-    return (a.getAttribute('aria-label') || a.textContent || '').trim();
-  });
+  const focused = () => pg.evaluate(() => (document.activeElement.getAttribute('aria-label') || document.activeElement.textContent).trim());
   await pg.getByRole('radio', { name: /^Screen 1/ }).focus();
   await pg.keyboard.press('ArrowRight');
   assert.match(await focused(), /^Screen 2/);
