@@ -4,8 +4,7 @@
 const assert = require('node:assert/strict');
 const { pageTest, cmd, media, state, item, ITEMS, U } = require('./harness');
 
-const lake = U + 'lake.jpg';
-const cat = U + 'cat.gif';
+const [lake, cat] = [U + 'lake.jpg', U + 'cat.gif'];
 // Preview files as the program names them: the picture key (FNV-1a of the path), then the preset.
 const PREVIEWS = 'C:\\Users\\ana\\AppData\\Roaming\\Lumenhollow\\previews\\';
 const previewOf = { [lake]: (i) => PREVIEWS + '71539aa7-' + i + '.mp4', [cat]: (i) => PREVIEWS + 'cb4c0df7-' + i + '.mp4' };

@@ -23,10 +23,8 @@ function parseFrames(posted, key) {
   });
 }
 
-async function boxCentre(page) {
-  const r = await page.locator('#frame-box').boundingBox();
-  return { x: r.x + r.width / 2, y: r.y + r.height / 2, w: r.width, h: r.height };
-}
+const boxCentre = (page) => page.locator('#frame-box').boundingBox()
+  .then((r) => ({ x: r.x + r.width / 2, y: r.y + r.height / 2 }));
 
 // The frames `action` sends, from a clear start; at least one.
 async function framesOf(p, key, action) {

@@ -175,7 +175,7 @@ pageTest('the golden state texts of the program render as sent', { state: null }
 });
 
 for (const [w, h] of [[1180, 780], [860, 600]]) {
-  pageTest(`a screenshot for review at ${w}×${h}, with every file the page asks for there`, { width: w, height: h }, async (p, pg) => {
+  pageTest(`a ${w}×${h} screenshot for review; every file asked for is there`, { width: w, height: h }, async (p, pg) => {
     await pg.evaluate(() => { document.documentElement.style.background = 'linear-gradient(135deg, #1d2230, #272336 55%, #1a272b)'; });
     await pg.waitForFunction(() => [...document.querySelectorAll('img')].every((i) => i.complete));
     const file = path.join(BUILD, 'ui', `library-${w}x${h}.png`);
