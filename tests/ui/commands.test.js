@@ -3,12 +3,11 @@
 // page offers lies in the range the program keeps. The program's side is read
 // from its sources, so a change on either side that the other lacks fails here.
 'use strict';
-const { test, before, after } = require('node:test');
+const { test, before } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { launch, openPage, cmd, REPO, SEP } = require('./harness');
-const fx = require('./fixtures');
+const { pageTest, cmd, REPO, SEP } = require('./harness');
 
 const source = (rel) => fs.readFileSync(path.join(REPO, rel), 'utf8');
 
@@ -48,32 +47,21 @@ function programSide() {
   return { names, keys, ranges, zoom, fileFps, presets };
 }
 
-let browser, prog;
-before(async () => { browser = await launch(); prog = programSide(); });
-after(async () => { await browser.close(); });
-
-async function ready() {
-  const p = await openPage(browser);
-  await p.deliver(fx.state());
-  await p.clearPosted();
-  return p;
-}
+let prog;
+before(() => { prog = programSide(); });
 
 const sorted = (list) => [...list].sort();
 
-test('the page\'s command names and "set" keys are exactly the program\'s', async () => {
-  const p = await ready();
+pageTest('the page\'s command names and "set" keys are exactly the program\'s', async (p) => {
   const page = await p.page.evaluate(() => ({
     names: Object.values(LH.bridge.commands), keys: Object.values(LH.bridge.settingKeys),
   }));
   assert.ok(prog.names.length >= 10 && Object.keys(prog.keys).length >= 5, 'the program\'s tables were read');
   assert.deepEqual(sorted(page.names), sorted(prog.names));
   assert.deepEqual(sorted(page.keys), sorted(Object.keys(prog.keys)));
-  await p.close();
 });
 
-test('every sender posts a command the program knows, and together they cover the table', async () => {
-  const p = await ready();
+pageTest('every sender posts a command the program knows, and together they cover the table', async (p) => {
   const sent = await p.page.evaluate(() => {
     const out = {};
     for (const [name, fn] of Object.entries(LH.send)) {
@@ -93,12 +81,9 @@ test('every sender posts a command the program knows, and together they cover th
     used.add(name);
   }
   assert.deepEqual(sorted(used), sorted(prog.names), 'a command in the table that no sender posts');
-  assert.deepEqual(p.errors, []);
-  await p.close();
 });
 
-test('numbers stay within the ranges the program clamps them to', async () => {
-  const p = await ready();
+pageTest('numbers stay within the ranges the program clamps them to', async (p) => {
   const page = await p.page.evaluate(() => ({
     keys: LH.bridge.settingKeys, limits: LH.bridge.settingLimits, all: LH.limits, presets: LH.bake.presets,
   }));
@@ -138,8 +123,6 @@ test('numbers stay within the ranges the program clamps them to', async () => {
   await p.page.locator('#set-fps').focus();
   await p.page.keyboard.press('End');
   await p.expectPosted([cmd('set', 'fps', String(prog.ranges.kPageFpsRange.max))]);
-  assert.deepEqual(p.errors, []);
-  await p.close();
 });
 
 test('only the bridge talks to the web view', () => {

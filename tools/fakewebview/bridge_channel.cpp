@@ -1,5 +1,5 @@
 // The bridge channel: relays a web view's page messages over a TCP connection
-// to 127.0.0.1:<port>, where tests/e2e/bridge.js shows the page in Chromium
+// to 127.0.0.1:<port>, where tools/library-bridge/bridge.js shows the page in Chromium
 // with a chrome.webview stand-in.
 //
 // Framing: one JSON object per line, UTF-8, each line ended by "\n"; a line

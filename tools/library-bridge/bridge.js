@@ -241,7 +241,7 @@ class PageBridge extends EventEmitter {
   }
 
   async launch() {
-    this.profile = fs.mkdtempSync(path.join(os.tmpdir(), 'lh-e2e-'));
+    this.profile = fs.mkdtempSync(path.join(os.tmpdir(), 'lh-bridge-'));
     this.context = await chromium.launchPersistentContext(this.profile, {
       executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
       headless: !this.headed,
@@ -290,4 +290,4 @@ class PageBridge extends EventEmitter {
   }
 }
 
-module.exports = { PageBridge, localUrl, windowsPath, mapUrls, CHROMIUM_ARGS };
+module.exports = { PageBridge, localUrl, windowsPath, mapUrls, standIn, CHROMIUM_ARGS };
