@@ -1,11 +1,3 @@
-# The test runtime's page bridge: its line format is tested with the native unit tests.
-if(TARGET unit_tests)
-  target_sources(unit_tests PRIVATE
-    ${PROJECT_SOURCE_DIR}/tools/fakewebview/bridge_lines.cpp
-    ${PROJECT_SOURCE_DIR}/tests/e2e/bridge_lines_test.cpp)
-  target_include_directories(unit_tests PRIVATE ${PROJECT_SOURCE_DIR}/tools/fakewebview)
-endif()
-
 # The end-to-end tests read the wallpaper surfaces from the window tree with this.
 if(WIN32)
   add_executable(e2e_surfaces ${PROJECT_SOURCE_DIR}/tests/e2e/surfaces_win.cpp)
@@ -14,7 +6,7 @@ if(WIN32)
   set_target_properties(e2e_surfaces PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endif()
 
-# The bridge channel of the test runtime reads and writes its lines with the same codec.
+# The bridge channel of the test runtime reads and writes its lines with this codec.
 if(TARGET fakewebview)
   target_sources(fakewebview PRIVATE ${PROJECT_SOURCE_DIR}/tools/fakewebview/bridge_lines.cpp)
 endif()

@@ -62,28 +62,18 @@ TEST(FramePacing, DeltaIsCappedAtAQuarterSecond) {
 }
 
 TEST(LibraryWindow, CentredAndLimitedByDpiAndWorkArea) {
-  const Rect big = LibraryWindowRect({0, 0, 1920, 1040}, 96);
-  EXPECT_EQ(big.left, 370);
-  EXPECT_EQ(big.top, 130);
-  EXPECT_EQ(big.right - big.left, 1180);
-  EXPECT_EQ(big.bottom - big.top, 780);
-  const Rect small = LibraryWindowRect({0, 0, 1366, 728}, 96);
-  EXPECT_EQ(small.right - small.left, 1180);
-  EXPECT_EQ(small.bottom - small.top, 669);
-  EXPECT_EQ(small.left, 93);
-  EXPECT_EQ(small.top, 29);
+  EXPECT_EQ(LibraryWindowRect({0, 0, 1920, 1040}, 96), (Rect{370, 130, 370 + 1180, 130 + 780}));
+  EXPECT_EQ(LibraryWindowRect({0, 0, 1366, 728}, 96), (Rect{93, 29, 93 + 1180, 29 + 669}));
   const Rect hidpi = LibraryWindowRect({-2880, 100, 0, 1900}, 192);
   EXPECT_EQ(hidpi.right - hidpi.left, 2360);
   EXPECT_EQ(hidpi.left, -2880 + (2880 - 2360) / 2);
 }
 
 TEST(LibraryWindow, CannotBeMadeSmallerThan860By600AtTheWindowsDpi) {
-  EXPECT_EQ(LibraryMinimumSize(96).width, 860);
-  EXPECT_EQ(LibraryMinimumSize(96).height, 600);
-  EXPECT_EQ(LibraryMinimumSize(144).width, 1290);
-  EXPECT_EQ(LibraryMinimumSize(144).height, 900);
-  EXPECT_EQ(LibraryMinimumSize(120).width, 1075);  // 1075 exactly; 600 * 1.25 = 750
-  EXPECT_EQ(LibraryMinimumSize(120).height, 750);
+  const auto size = [](int dpi) { return std::pair{LibraryMinimumSize(dpi).width, LibraryMinimumSize(dpi).height}; };
+  EXPECT_EQ(size(96), std::pair(860, 600));
+  EXPECT_EQ(size(144), std::pair(1290, 900));
+  EXPECT_EQ(size(120), std::pair(1075, 750));  // 860 * 1.25 = 1075 exactly
 }
 
 TEST(Samples, FirstRunCyclesThroughTheFourVideos) {

@@ -87,11 +87,9 @@ TEST(BakeEncode, BitrateAndSampleTimes) {
   ASSERT_EQ(sink.times.size(), 360u);
   EXPECT_EQ(sink.times[359], 119666547);
   EXPECT_EQ(sink.durations[359], 333333);
-  EXPECT_EQ(sink.output.bitrate, 600000u);
+  EXPECT_EQ(std::tuple(sink.output.bitrate, sink.output.width, sink.output.height, sink.output.fps),
+            std::tuple(600000u, 8, 6, 30));
   EXPECT_EQ(sink.input.bitrate, 0u);
-  EXPECT_EQ(sink.output.width, 8);
-  EXPECT_EQ(sink.output.height, 6);
-  EXPECT_EQ(sink.output.fps, 30);
   EXPECT_EQ(sink.steps.front(), 1);
   EXPECT_EQ(sink.steps.back(), 6);
 

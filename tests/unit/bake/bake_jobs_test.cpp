@@ -2,6 +2,7 @@
 
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "bake/bake_jobs.h"
 #include "bake/bake_naming.h"
@@ -66,33 +67,20 @@ TEST(BakeNaming, NextFreeNameBesideABusyVideo) {
 }
 
 TEST(BakeNaming, ChildArguments) {
-  BakeChildArguments a = ParseBakeChildArguments(u"3 0 C:\\p\\lake.jpg|C:\\out\\lake.mp4");
-  EXPECT_TRUE(a.hasSeparator);
-  EXPECT_EQ(a.preset, 3);
-  EXPECT_EQ(a.size, 0);
-  EXPECT_EQ(a.source, u"C:\\p\\lake.jpg");
-  EXPECT_EQ(a.output, u"C:\\out\\lake.mp4");
-
-  EXPECT_FALSE(ParseBakeChildArguments(u"3 0 C:\\p\\lake.jpg").hasSeparator);
-  EXPECT_FALSE(ParseBakeChildArguments(u"").hasSeparator);
-  // Text that fails to parse as numbers leaves the paths empty.
-  EXPECT_FALSE(ParseBakeChildArguments(u"x 0 a|b").hasSeparator);
-  EXPECT_FALSE(ParseBakeChildArguments(u"3 big a|b").hasSeparator);
-
-  a = ParseBakeChildArguments(u"  -1   480   a b.png|c d.mp4  \t \r\n");
-  EXPECT_EQ(a.preset, -1);
-  EXPECT_EQ(a.size, 480);
-  EXPECT_EQ(a.source, u"a b.png");
-  EXPECT_EQ(a.output, u"c d.mp4");
-
+  const auto fields = [](const char16_t* line) {
+    const BakeChildArguments a = ParseBakeChildArguments(line);
+    return std::tuple(a.preset, a.size, a.source, a.output);
+  };
+  using F = std::tuple<int32_t, int32_t, std::u16string, std::u16string>;
+  EXPECT_EQ(fields(u"3 0 C:\\p\\lake.jpg|C:\\out\\lake.mp4"), F(3, 0, u"C:\\p\\lake.jpg", u"C:\\out\\lake.mp4"));
+  EXPECT_TRUE(ParseBakeChildArguments(u"3 0 a|b").hasSeparator);
+  // No bar, or text that fails to parse as numbers: no paths.
+  for (const char16_t* bad : {u"3 0 C:\\p\\lake.jpg", u"", u"x 0 a|b", u"3 big a|b"})
+    EXPECT_FALSE(ParseBakeChildArguments(bad).hasSeparator);
+  EXPECT_EQ(fields(u"  -1   480   a b.png|c d.mp4  \t \r\n"), F(-1, 480, u"a b.png", u"c d.mp4"));
   // Only the first bar splits; the rest of the line stops at a line break.
-  a = ParseBakeChildArguments(u"11 0 a|b|c\nignored|x");
-  EXPECT_EQ(a.preset, 11);
-  EXPECT_EQ(a.output, u"b|c");
-
-  a = ParseBakeChildArguments(u"99999999999 -99999999999 a|b");
-  EXPECT_EQ(a.preset, INT32_MAX);
-  EXPECT_EQ(a.size, INT32_MIN);
+  EXPECT_EQ(fields(u"11 0 a|b|c\nignored|x"), F(11, 0, u"a", u"b|c"));
+  EXPECT_EQ(fields(u"99999999999 -99999999999 a|b"), F(INT32_MAX, INT32_MIN, u"a", u"b"));
 
   EXPECT_EQ(FormatEncodeError(1, static_cast<int32_t>(0x80070057u), u"C:\\o\\\u00E9.mp4"),
             "encode step 1 hr 0x80070057 out=[C:\\o\\\xC3\xA9.mp4]");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "pause/saver.h"
 #include "pause/usage.h"
 
@@ -162,22 +164,15 @@ TEST(Badges, SizeCentreNumberAndFont) {
   span->bounds = {0, -360, 4480, 1080};
   screens.insert(screens.begin() + 1, std::move(span));
 
-  const std::vector<BadgePlacement> badges = PlanBadges(screens);
-  ASSERT_EQ(badges.size(), 2u);
-  EXPECT_EQ(badges[0].number, 1);
-  EXPECT_EQ(badges[0].size, 360);
-  EXPECT_EQ(badges[0].x, 780);
-  EXPECT_EQ(badges[0].y, 360);
-  EXPECT_EQ(badges[1].number, 2);
-  EXPECT_EQ(badges[1].size, 480);
-  EXPECT_EQ(badges[1].x, 2960);
-  EXPECT_EQ(badges[1].y, 120);
-
+  using Fields = std::vector<std::array<int32_t, 4>>;  // number, x, y, size
+  const auto fields = [](const std::vector<BadgePlacement>& badges) {
+    Fields out;
+    for (const BadgePlacement& b : badges) out.push_back({b.number, b.x, b.y, b.size});
+    return out;
+  };
+  EXPECT_EQ(fields(PlanBadges(screens)), (Fields{{1, 780, 360, 360}, {2, 2960, 120, 480}}));
   // Negative coordinates divide toward zero, like the system's integer maths.
-  const BadgePlacement left = PlaceBadge({-1001, -1001, 0, 0}, 3);
-  EXPECT_EQ(left.size, 333);
-  EXPECT_EQ(left.x, -667);
-  EXPECT_EQ(left.y, -667);
+  EXPECT_EQ(fields({PlaceBadge({-1001, -1001, 0, 0}, 3)}), (Fields{{3, -667, -667, 333}}));
 
   EXPECT_EQ(BadgeFontHeight(360), -198);
   EXPECT_EQ(BadgeFontHeight(480), -264);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "render/gif_canvas.h"
@@ -82,10 +83,7 @@ TEST(GifCanvasTest, AlphaDarkensOverBlackAndIgnoresWhatWasThere) {
 TEST(GifCanvasTest, FramesAreClippedToTheLogicalScreen) {
   GifCanvas canvas = MakeCanvas(10, 10);
   const PixelRect area = canvas.Place(6, 8, 10, 10);
-  EXPECT_EQ(area.left, 6);
-  EXPECT_EQ(area.top, 8);
-  EXPECT_EQ(area.right, 10);
-  EXPECT_EQ(area.bottom, 10);
+  EXPECT_EQ(std::tuple(area.left, area.top, area.right, area.bottom), std::tuple(6, 8, 10, 10));
   const std::vector<uint32_t> source(area.Width() * area.Height(), kRed);
   canvas.Compose(area, source.data());
   EXPECT_EQ(Count(canvas, kRed), 8u);
