@@ -1,30 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "../../support/temp_folder.h"
-#include "base/paths.h"
 #include "library/media.h"
 
 namespace {
-
-std::u16string S(std::u16string_view v) { return std::u16string(v); }
-
-TEST(PathPieces, CutLikeTheShell) {
-  EXPECT_EQ(S(FindFileName(u"C:\\a\\clip.mp4")), u"clip.mp4");
-  EXPECT_EQ(S(FindFileName(u"C:\\a\\dir\\")), u"dir\\");
-  EXPECT_EQ(S(FindFileName(u"C:clip.mp4")), u"clip.mp4");
-  EXPECT_EQ(S(FindFileName(u"a/b.png")), u"b.png");
-  EXPECT_EQ(S(FindFileName(u"")), u"");
-
-  EXPECT_EQ(S(FindExtension(u"C:\\a.b\\clip")), u"");
-  EXPECT_EQ(S(FindExtension(u"C:\\a\\clip.tar.gz")), u".gz");
-  EXPECT_EQ(S(FindExtension(u"C:\\a\\clip.m p4")), u"");
-  EXPECT_EQ(S(FindExtension(u"C:\\a\\.hidden")), u".hidden");
-  EXPECT_EQ(S(RemoveExtension(u"C:\\a\\clip.mp4")), u"C:\\a\\clip");
-  EXPECT_EQ(S(RemoveExtension(u"readme")), u"readme");
-
-  EXPECT_EQ(S(ParentFolder(u"D:\\web\\aurora_sky\\index.html")), u"D:\\web\\aurora_sky");
-  EXPECT_EQ(S(ParentFolder(u"index.html")), u"");
-}
 
 class MediaOnDisk : public testing::Test {
  protected:
