@@ -46,6 +46,11 @@ bool TakeSingleInstance() {
   gShell.instanceMutex.reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
   if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
   if (HWND first = FindWindowW(kMainClass, nullptr)) {
+    // We were started by the user and may take the foreground; the first
+    // instance may not unless we pass that on.
+    DWORD firstPid = 0;
+    GetWindowThreadProcessId(first, &firstPid);
+    AllowSetForegroundWindow(firstPid);
     PostMessageW(first, WM_APP_OPEN_LIBRARY, 0, 0);
     return false;
   }
@@ -177,6 +182,9 @@ void Shutdown() {
   // WM_DESTROY has joined the bake thread already; this is for a loop that
   // ended without it. A bake must not outlive Media Foundation.
   CancelAndJoinBake();
+  // Web views are closed and released before their environments and COM go;
+  // the wallpapers' went with the surfaces in WM_DESTROY.
+  CloseLibraryWindow();
   ReleaseWebViewEnvironments();
   ReleaseGraphicsAtExit();
   gApp.imagingFactory.Reset();
@@ -194,6 +202,9 @@ void Shutdown() {
 
 int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
   gApp.instance = instance;
+  // The current directory (which a picker or a shortcut may set to a user's
+  // folder) never joins the DLL search order.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   const CommandLine commandLine = ParseCommandLine(U16(commandLineText));
   if (commandLine.bakeChild) {

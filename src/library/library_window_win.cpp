@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <dwmapi.h>
+#include <shellscalingapi.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
 
@@ -27,6 +28,7 @@ constexpr UINT WM_APP_LIBRARY_PICK = WM_APP + 3;
 HWND gLibraryWindow = nullptr;
 ComPtr<ICoreWebView2Controller> gLibraryController;
 ComPtr<ICoreWebView2> gLibraryWebView;
+bool gPickerOpen = false;  // a modal picker runs: further requests are dropped
 
 // The files dropped on the page travel as the message's additional objects.
 std::vector<std::u16string> DroppedPaths(ICoreWebView2WebMessageReceivedEventArgs* args) {
@@ -87,6 +89,7 @@ void ShowPage(ICoreWebView2Controller* controller) {
   gLibraryWebView->add_WebMessageReceived(handler.Get(), &token);
   const std::u16string url = FileUrl(gApp.exeDir + u"\\ui\\library.html");
   gLibraryWebView->Navigate(W(url));
+  if (GetActiveWindow() == gLibraryWindow) controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
 }
 
 void CreateLibraryController(HWND window) {
@@ -135,7 +138,9 @@ void PickFiles(HWND owner) {
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());
   ofn.lpstrTitle = L"Add your own wallpapers";
-  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT;
+  // Without OFN_NOCHANGEDIR the picked folder would stay our current directory:
+  // busy for the user (no rename, no eject) and in the DLL search order.
+  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&ofn)) return;
   AddUserWallpapers(ParsePickedFiles({reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()}));
 }
@@ -161,7 +166,8 @@ void PickFolder(HWND owner) {
 
 void OpenLibraryWindow() {
   if (gLibraryWindow) {
-    ShowWindow(gLibraryWindow, SW_RESTORE);
+    // SW_RESTORE would also take a maximized window out of its maximized state.
+    if (IsIconic(gLibraryWindow)) ShowWindow(gLibraryWindow, SW_RESTORE);
     SetForegroundWindow(gLibraryWindow);
     return;
   }
@@ -169,9 +175,13 @@ void OpenLibraryWindow() {
   GetCursorPos(&cursor);
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &info);
+  const HMONITOR monitor = MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
+  GetMonitorInfoW(monitor, &info);
+  // Sized for the monitor it opens on: with mixed DPIs the system's would be wrong there.
+  UINT dpi = 0, dpiY = 0;
+  if (FAILED(GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpi, &dpiY)) || dpi == 0) dpi = GetDpiForSystem();
   const RECT& w = info.rcWork;
-  const Rect r = LibraryWindowRect({w.left, w.top, w.right, w.bottom}, static_cast<int>(GetDpiForSystem()));
+  const Rect r = LibraryWindowRect({w.left, w.top, w.right, w.bottom}, static_cast<int>(dpi));
   // WM_CREATE stores the handle, so it is known before the web view asks.
   HWND window = CreateWindowExW(0, kLibraryClass, L"Lumenhollow", WS_OVERLAPPEDWINDOW, r.left, r.top,
                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr, gApp.instance, nullptr);
@@ -189,6 +199,10 @@ void OpenLibraryWindow() {
 
 bool LibraryWindowExists() { return gLibraryWindow != nullptr; }
 
+void CloseLibraryWindow() {
+  if (gLibraryWindow) DestroyWindow(gLibraryWindow);
+}
+
 void PostLibraryPick(int32_t picker) {
   if (gLibraryWindow) PostMessageW(gLibraryWindow, WM_APP_LIBRARY_PICK, static_cast<WPARAM>(picker), 0);
 }
@@ -205,10 +219,23 @@ LRESULT CALLBACK LibraryWindowProc(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     case WM_SIZE:
       if (gLibraryController && window == gLibraryWindow) {
+        // Hidden while minimized, so the page neither renders nor takes the state messages' work.
+        gLibraryController->put_IsVisible(wParam != SIZE_MINIMIZED);
+        if (wParam == SIZE_MINIMIZED) return 0;
         RECT client{};
         GetClientRect(window, &client);
         gLibraryController->put_Bounds(client);
       }
+      return 0;
+    case WM_MOVE:
+      // The view's pop-ups (a select's list) open where it believes the window is.
+      if (gLibraryController && window == gLibraryWindow) gLibraryController->NotifyParentWindowPositionChanged();
+      return 0;
+    case WM_ACTIVATE:
+      DefWindowProcW(window, message, wParam, lParam);
+      // The page's keyboard model works only with the focus inside the view.
+      if (gLibraryController && window == gLibraryWindow && LOWORD(wParam) != WA_INACTIVE)
+        gLibraryController->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
       return 0;
     case WM_CLOSE:
       DestroyWindow(window);
@@ -226,10 +253,15 @@ LRESULT CALLBACK LibraryWindowProc(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     }
     case WM_APP_LIBRARY_PICK:
+      // A second request while a picker is open would open a dialog inside the
+      // dialog, and closing the inner one would enable the page under the outer.
+      if (gPickerOpen) return 0;
+      gPickerOpen = true;
       if (wParam == 0)
         PickFiles(window);
       else
         PickFolder(window);
+      gPickerOpen = false;
       return 0;
     case WM_DESTROY:
       if (window == gLibraryWindow) OnDestroy();

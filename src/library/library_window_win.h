@@ -10,6 +10,9 @@ inline constexpr wchar_t kLibraryClass[] = L"LumenhollowLibrary";
 // Shows the library window, creating it on the monitor under the pointer.
 void OpenLibraryWindow();
 bool LibraryWindowExists();
+// Destroys the library window, closing its web view; at exit this comes before
+// the environments, COM and Media Foundation go.
+void CloseLibraryWindow();
 // Opens the window's file picker (0) or folder picker (1) once the current message is handled.
 void PostLibraryPick(int32_t picker);
 LRESULT CALLBACK LibraryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

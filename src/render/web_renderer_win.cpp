@@ -20,7 +20,31 @@ WebRenderer* RendererOf(HWND window) {
 
 void Suspend(ICoreWebView2* webView) {
   Microsoft::WRL::ComPtr<ICoreWebView2_3> suspendable;
-  if (webView && SUCCEEDED(webView->QueryInterface(IID_PPV_ARGS(&suspendable)))) suspendable->TrySuspend(nullptr);
+  // Whether the page slept changes nothing here, but the runtime reports it
+  // through a handler it may insist on.
+  if (webView && SUCCEEDED(webView->QueryInterface(IID_PPV_ARGS(&suspendable))))
+    suspendable->TrySuspend(TrySuspendCallback::Make([](HRESULT, BOOL) { return S_OK; }).Get());
+}
+
+// A wallpaper is no place for pop-up windows, downloads or permission prompts:
+// all three are refused without a word.
+void RefusePageRequests(ICoreWebView2* webView) {
+  EventRegistrationToken token{};
+  webView->add_NewWindowRequested(NewWindowCallback::Make([](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
+                                    return args->put_Handled(TRUE);  // handled, with no window given
+                                  }).Get(),
+                                  &token);
+  webView->add_PermissionRequested(
+      PermissionCallback::Make([](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
+        return args->put_State(COREWEBVIEW2_PERMISSION_STATE_DENY);
+      }).Get(),
+      &token);
+  Microsoft::WRL::ComPtr<ICoreWebView2_4> webView4;
+  if (SUCCEEDED(webView->QueryInterface(IID_PPV_ARGS(&webView4))))
+    webView4->add_DownloadStarting(DownloadCallback::Make([](ICoreWebView2*, ICoreWebView2DownloadStartingEventArgs* args) {
+                                     return args->put_Cancel(TRUE);
+                                   }).Get(),
+                                   &token);
 }
 
 }  // namespace
@@ -80,6 +104,7 @@ void WebRenderer::Show(ICoreWebView2Controller* controller) {
   }
   Microsoft::WRL::ComPtr<ICoreWebView2_8> mutable8;
   if (SUCCEEDED(webView_->QueryInterface(IID_PPV_ARGS(&mutable8)))) mutable8->put_IsMuted(TRUE);
+  RefusePageRequests(webView_.Get());
   webView_->Navigate(url_.c_str());
   ready = true;
   controller_->put_IsVisible(!paused_);

@@ -21,11 +21,9 @@ LPWSTR CoTaskCopy(const wchar_t* text) {
 
 Microsoft::WRL::ComPtr<ICoreWebView2EnvironmentOptions> EnvironmentOptions::Make(
     const std::u16string& browserArguments) {
-  Microsoft::WRL::ComPtr<ICoreWebView2EnvironmentOptions> options;
   auto* object = new EnvironmentOptions();
   object->arguments_.assign(browserArguments.begin(), browserArguments.end());
-  options.Attach(object);
-  return options;
+  return Microsoft::WRL::ComPtr<ICoreWebView2EnvironmentOptions>(object);
 }
 
 HRESULT EnvironmentOptions::QueryInterface(REFIID iid, void** out) {

@@ -19,9 +19,7 @@ class ComCallback final : public Interface {
 
   // The new object, its one reference owned by the result.
   static Microsoft::WRL::ComPtr<Interface> Make(Function function) {
-    Microsoft::WRL::ComPtr<Interface> object;
-    object.Attach(new ComCallback(std::move(function)));
-    return object;
+    return Microsoft::WRL::ComPtr<Interface>(new ComCallback(std::move(function)));
   }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -44,7 +42,9 @@ class ComCallback final : public Interface {
 
  private:
   explicit ComCallback(Function function) : function_(std::move(function)) {}
-  ULONG references_ = 1;
+  // The first owner's AddRef makes it 1. (MinGW's ComPtr::Attach adds a
+  // reference as well, so an object born with one would never be freed.)
+  ULONG references_ = 0;
   Function function_;
 };
 
@@ -54,6 +54,13 @@ using ControllerCompletedCallback =
     ComCallback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, HRESULT, ICoreWebView2Controller*>;
 using WebMessageCallback =
     ComCallback<ICoreWebView2WebMessageReceivedEventHandler, ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs*>;
+using TrySuspendCallback = ComCallback<ICoreWebView2TrySuspendCompletedHandler, HRESULT, BOOL>;
+using NewWindowCallback = ComCallback<ICoreWebView2NewWindowRequestedEventHandler, ICoreWebView2*,
+                                      ICoreWebView2NewWindowRequestedEventArgs*>;
+using PermissionCallback = ComCallback<ICoreWebView2PermissionRequestedEventHandler, ICoreWebView2*,
+                                       ICoreWebView2PermissionRequestedEventArgs*>;
+using DownloadCallback =
+    ComCallback<ICoreWebView2DownloadStartingEventHandler, ICoreWebView2*, ICoreWebView2DownloadStartingEventArgs*>;
 
 // The options a host passes when it creates an environment. The getters hand
 // out copies from CoTaskMemAlloc, which the caller frees.
@@ -76,7 +83,7 @@ class EnvironmentOptions final : public ICoreWebView2EnvironmentOptions {
 
  private:
   EnvironmentOptions() = default;
-  ULONG references_ = 1;
+  ULONG references_ = 0;  // as ComCallback's
   std::wstring arguments_;
   std::wstring language_;
   std::wstring targetVersion_ = L"138.0.3351.48";  // the interface revision these declarations follow

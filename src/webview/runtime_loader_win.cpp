@@ -78,9 +78,11 @@ HRESULT CreateCoreWebView2EnvironmentWithOptions(PCWSTR browserExecutableFolder,
   const RuntimeChoice choice = FindWebViewRuntime(ThisSystem(), U16(browserExecutableFolder), U16(userDataFolder));
   if (choice.verdict == RuntimeVerdict::NotSupported) return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
   if (choice.verdict == RuntimeVerdict::NotFound) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-  // Its own folder first for the libraries it needs; never freed, since the
-  // objects it hands out live on after this call.
-  HMODULE client = LoadLibraryExW(W(choice.clientDll), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  // By its full path, its own folder first for the libraries it needs (the
+  // current directory is never searched); never freed, since the objects it
+  // hands out live on after this call.
+  HMODULE client = LoadLibraryExW(W(choice.clientDll), nullptr,
+                                  LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   if (!client) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
   auto create = reinterpret_cast<CreateWebViewEnvironmentWithOptionsInternalFn>(
       reinterpret_cast<void*>(GetProcAddress(client, "CreateWebViewEnvironmentWithOptionsInternal")));

@@ -16,6 +16,26 @@ struct COREWEBVIEW2_COLOR {
   BYTE A, R, G, B;
 };
 
+enum COREWEBVIEW2_MOVE_FOCUS_REASON {
+  COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC = 0,
+  COREWEBVIEW2_MOVE_FOCUS_REASON_NEXT = 1,
+  COREWEBVIEW2_MOVE_FOCUS_REASON_PREVIOUS = 2,
+};
+
+enum COREWEBVIEW2_PERMISSION_KIND {
+  COREWEBVIEW2_PERMISSION_KIND_UNKNOWN_PERMISSION = 0,
+  COREWEBVIEW2_PERMISSION_KIND_MICROPHONE = 1,
+  COREWEBVIEW2_PERMISSION_KIND_CAMERA = 2,
+  COREWEBVIEW2_PERMISSION_KIND_GEOLOCATION = 3,
+  COREWEBVIEW2_PERMISSION_KIND_NOTIFICATIONS = 4,
+};
+
+enum COREWEBVIEW2_PERMISSION_STATE {
+  COREWEBVIEW2_PERMISSION_STATE_DEFAULT = 0,
+  COREWEBVIEW2_PERMISSION_STATE_ALLOW = 1,
+  COREWEBVIEW2_PERMISSION_STATE_DENY = 2,
+};
+
 // A documented method we never call: keeps its slot, does nothing.
 #define LH_WV_SLOT(name) \
   virtual HRESULT STDMETHODCALLTYPE name() { return E_NOTIMPL; }
@@ -26,6 +46,9 @@ struct ICoreWebView2Environment;
 struct ICoreWebView2Settings;
 struct ICoreWebView2WebMessageReceivedEventArgs;
 struct ICoreWebView2ObjectCollectionView;
+struct ICoreWebView2NewWindowRequestedEventArgs;
+struct ICoreWebView2PermissionRequestedEventArgs;
+struct ICoreWebView2DownloadStartingEventArgs;
 
 // ---- Completion and event handlers (implemented by the host) ----
 
@@ -44,6 +67,21 @@ struct ICoreWebView2WebMessageReceivedEventHandler : IUnknown {
 
 struct ICoreWebView2TrySuspendCompletedHandler : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, BOOL isSuccessful) = 0;  // 3
+};
+
+struct ICoreWebView2NewWindowRequestedEventHandler : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                           ICoreWebView2NewWindowRequestedEventArgs* args) = 0;  // 3
+};
+
+struct ICoreWebView2PermissionRequestedEventHandler : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                           ICoreWebView2PermissionRequestedEventArgs* args) = 0;  // 3
+};
+
+struct ICoreWebView2DownloadStartingEventHandler : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                           ICoreWebView2DownloadStartingEventArgs* args) = 0;  // 3
 };
 
 // ---- Environment options (implemented by the host) ----
@@ -80,7 +118,7 @@ struct ICoreWebView2Controller : IUnknown {
   LH_WV_SLOT(add_ZoomFactorChanged)
   LH_WV_SLOT(remove_ZoomFactorChanged)
   LH_WV_SLOT(SetBoundsAndZoomFactor)
-  LH_WV_SLOT(MoveFocus)
+  virtual HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) = 0;  // 12
   LH_WV_SLOT(add_MoveFocusRequested)
   LH_WV_SLOT(remove_MoveFocusRequested)
   LH_WV_SLOT(add_GotFocus)
@@ -91,7 +129,7 @@ struct ICoreWebView2Controller : IUnknown {
   LH_WV_SLOT(remove_AcceleratorKeyPressed)  // 20
   virtual HRESULT STDMETHODCALLTYPE get_ParentWindow(HWND* parentWindow) = 0;  // 21
   LH_WV_SLOT(put_ParentWindow)
-  LH_WV_SLOT(NotifyParentWindowPositionChanged)
+  virtual HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() = 0;  // 23
   virtual HRESULT STDMETHODCALLTYPE Close() = 0;                                  // 24
   virtual HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** webView) = 0;  // 25
 };
@@ -153,8 +191,9 @@ struct ICoreWebView2 : IUnknown {
   LH_WV_SLOT(remove_FrameNavigationCompleted)
   LH_WV_SLOT(add_ScriptDialogOpening)
   LH_WV_SLOT(remove_ScriptDialogOpening)
-  LH_WV_SLOT(add_PermissionRequested)
-  LH_WV_SLOT(remove_PermissionRequested)
+  virtual HRESULT STDMETHODCALLTYPE add_PermissionRequested(ICoreWebView2PermissionRequestedEventHandler* handler,
+                                                            EventRegistrationToken* token) = 0;  // 23
+  virtual HRESULT STDMETHODCALLTYPE remove_PermissionRequested(EventRegistrationToken token) = 0;
   LH_WV_SLOT(add_ProcessFailed)
   LH_WV_SLOT(remove_ProcessFailed)
   LH_WV_SLOT(AddScriptToExecuteOnDocumentCreated)
@@ -175,8 +214,9 @@ struct ICoreWebView2 : IUnknown {
   LH_WV_SLOT(GoForward)
   LH_WV_SLOT(GetDevToolsProtocolEventReceiver)
   LH_WV_SLOT(Stop)
-  LH_WV_SLOT(add_NewWindowRequested)
-  LH_WV_SLOT(remove_NewWindowRequested)
+  virtual HRESULT STDMETHODCALLTYPE add_NewWindowRequested(ICoreWebView2NewWindowRequestedEventHandler* handler,
+                                                           EventRegistrationToken* token) = 0;  // 44
+  virtual HRESULT STDMETHODCALLTYPE remove_NewWindowRequested(EventRegistrationToken token) = 0;
   LH_WV_SLOT(add_DocumentTitleChanged)
   LH_WV_SLOT(remove_DocumentTitleChanged)
   LH_WV_SLOT(get_DocumentTitle)
@@ -215,8 +255,9 @@ struct ICoreWebView2_3 : ICoreWebView2_2 {
 struct ICoreWebView2_4 : ICoreWebView2_3 {
   LH_WV_SLOT(add_FrameCreated)  // 73
   LH_WV_SLOT(remove_FrameCreated)
-  LH_WV_SLOT(add_DownloadStarting)
-  LH_WV_SLOT(remove_DownloadStarting)  // 76
+  virtual HRESULT STDMETHODCALLTYPE add_DownloadStarting(ICoreWebView2DownloadStartingEventHandler* handler,
+                                                         EventRegistrationToken* token) = 0;  // 75
+  virtual HRESULT STDMETHODCALLTYPE remove_DownloadStarting(EventRegistrationToken token) = 0;  // 76
 };
 
 struct ICoreWebView2_5 : ICoreWebView2_4 {
@@ -240,6 +281,37 @@ struct ICoreWebView2_8 : ICoreWebView2_7 {
   LH_WV_SLOT(add_IsDocumentPlayingAudioChanged)
   LH_WV_SLOT(remove_IsDocumentPlayingAudioChanged)
   LH_WV_SLOT(get_IsDocumentPlayingAudio)  // 87
+};
+
+struct ICoreWebView2NewWindowRequestedEventArgs : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;  // 3
+  virtual HRESULT STDMETHODCALLTYPE put_NewWindow(ICoreWebView2* newWindow) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** newWindow) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* isUserInitiated) = 0;  // 8
+  LH_WV_SLOT(GetDeferral)
+  LH_WV_SLOT(get_WindowFeatures)  // 10
+};
+
+struct ICoreWebView2PermissionRequestedEventArgs : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;  // 3
+  virtual HRESULT STDMETHODCALLTYPE get_PermissionKind(COREWEBVIEW2_PERMISSION_KIND* kind) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* isUserInitiated) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_PERMISSION_STATE* state) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_State(COREWEBVIEW2_PERMISSION_STATE state) = 0;  // 7
+  LH_WV_SLOT(GetDeferral)                                                                  // 8
+};
+
+struct ICoreWebView2DownloadStartingEventArgs : IUnknown {
+  LH_WV_SLOT(get_DownloadOperation)  // 3
+  virtual HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* path) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_ResultFilePath(LPCWSTR path) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;  // 9
+  LH_WV_SLOT(GetDeferral)                                             // 10
 };
 
 struct ICoreWebView2WebMessageReceivedEventArgs : IUnknown {
@@ -281,6 +353,19 @@ __CRT_UUID_DECL(ICoreWebView2Settings, 0xe562e4f0, 0xd7fa, 0x43ac, 0x8d, 0x71, 0
 __CRT_UUID_DECL(ICoreWebView2Settings3, 0xfdb5ab74, 0xaf33, 0x4854, 0x84, 0xf0, 0x0a, 0x63, 0x1d, 0xeb, 0x5e, 0xba)
 __CRT_UUID_DECL(ICoreWebView2, 0x76eceacb, 0x0462, 0x4d94, 0xac, 0x83, 0x42, 0x3a, 0x67, 0x93, 0x77, 0x5e)
 __CRT_UUID_DECL(ICoreWebView2_3, 0xa0d6df20, 0x3b92, 0x416d, 0xaa, 0x0c, 0x43, 0x7a, 0x9c, 0x72, 0x78, 0x57)
+__CRT_UUID_DECL(ICoreWebView2_4, 0x20d02d59, 0x6df2, 0x42dc, 0xbd, 0x06, 0xf9, 0x8a, 0x69, 0x4b, 0x13, 0x02)
+__CRT_UUID_DECL(ICoreWebView2NewWindowRequestedEventHandler, 0xd4c185fe, 0xc81c, 0x4989, 0x97, 0xaf, 0x2d, 0x3f, 0xa7,
+                0xab, 0x56, 0x51)
+__CRT_UUID_DECL(ICoreWebView2NewWindowRequestedEventArgs, 0x34acb11c, 0xfc37, 0x4418, 0x91, 0x32, 0xf9, 0xc2, 0x1d,
+                0x1e, 0xaf, 0xb9)
+__CRT_UUID_DECL(ICoreWebView2PermissionRequestedEventHandler, 0x15e1c6a3, 0xc72a, 0x4df3, 0x91, 0xd7, 0xd0, 0x97,
+                0xfb, 0xec, 0x6b, 0xfd)
+__CRT_UUID_DECL(ICoreWebView2PermissionRequestedEventArgs, 0x973ae2ef, 0xff18, 0x4894, 0x8f, 0xb2, 0x3c, 0x75, 0x8f,
+                0x04, 0x68, 0x10)
+__CRT_UUID_DECL(ICoreWebView2DownloadStartingEventHandler, 0xefedc989, 0xc396, 0x41ca, 0x83, 0xf7, 0x07, 0xf8, 0x45,
+                0xa5, 0x57, 0x24)
+__CRT_UUID_DECL(ICoreWebView2DownloadStartingEventArgs, 0xe99bbe21, 0x43e9, 0x4544, 0xa7, 0x32, 0x28, 0x27, 0x64,
+                0xea, 0xfa, 0x60)
 __CRT_UUID_DECL(ICoreWebView2_8, 0xe9632730, 0x6e1e, 0x43ab, 0xb7, 0xb8, 0x7b, 0x2c, 0x9e, 0x62, 0xe0, 0x94)
 __CRT_UUID_DECL(ICoreWebView2WebMessageReceivedEventArgs, 0x0f99a40c, 0xe962, 0x4207, 0x9e, 0x92, 0xe3, 0xd5, 0x42,
                 0xef, 0xf8, 0x49)

@@ -91,6 +91,9 @@ inline void Pump(DWORD ms) {
 // A top-level window of `className` owned by `pid` (any process when 0).
 HWND FindProcessWindow(const wchar_t* className, DWORD pid);
 HWND WaitForWindow(const wchar_t* className, DWORD pid, DWORD timeoutMs);
+int CountProcessWindows(const wchar_t* className, DWORD pid);
+// The current directory of process `pid`, read from its process parameters.
+std::wstring CurrentDirectoryOf(DWORD pid);
 // Exits the program through its tray menu; its exit code, or STILL_ACTIVE.
 DWORD ExitThroughTray(App& app);
 
@@ -178,10 +181,14 @@ constexpr wchar_t kStableChannel[] = L"{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 // The versioned folder the build lays the runtime out in.
 std::wstring RuntimeFolder();
 // Points this process (and every program it starts from now) at the runtime through the
-// override variable, or at nothing; empties record and script.
+// override variable, or at nothing; empties record and script. Every breach of the runtime's
+// contract in the record so far (a call from the wrong thread or after Close, a controller
+// released unclosed, objects alive when COM or the process ends) fails the running test.
 void UseRuntimeThroughVariable(bool on);
 // Sets or clears (empty value) a variable of this process.
 void SetVariable(const wchar_t* name, const std::wstring& value);
+// The breach lines recorded so far; empties the record.
+std::vector<std::string> TakeRecordedBreaches();
 // Every record line starting with `prefix`, in order.
 std::vector<std::string> RecordLinesStarting(const std::string& prefix);
 // Waits until `nth` record line starting with `prefix` is there; returns it ("" on timeout).

@@ -161,6 +161,14 @@ TEST_F(LibraryPage, ThreeFilesPickedInAFolderJoinTheLibrary) {
   wchar_t title[128] = {};
   EXPECT_TRUE(WaitUntil([&] { return GetWindowTextW(dialog, title, 128) && wcscmp(title, L"Open") != 0; }, 5000));
   EXPECT_STREQ(title, L"Add your own wallpapers");
+  // More picker requests while it is open are dropped. The state that "ready" brings is
+  // posted after them, so once it is there they have been handled.
+  const size_t states = RecordLinesStarting("post " + id + " {\"t\":\"state\"").size();
+  PageSays("string add");
+  PageSays("string addfolder");
+  PageSays("string ready");
+  ASSERT_FALSE(WaitForRecord("post " + id + " {\"t\":\"state\"", states).empty());
+  EXPECT_EQ(CountProcessWindows(L"#32770", app_->Pid()), 1);
   auto enter = [&](const std::wstring& text) {
     HWND box = GetDlgItem(dialog, 1148);  // the file name box
     if (!box) box = GetDlgItem(dialog, 1152);
@@ -178,8 +186,45 @@ TEST_F(LibraryPage, ThreeFilesPickedInAFolderJoinTheLibrary) {
     EXPECT_NE(added.find(Utf16ToUtf8(JsonQuote(U16(path.c_str())))), std::string::npos) << added;
     EXPECT_NE(Settings().find("lib=" + Utf8(folder + L"\\" + name) + "\r\n"), std::string::npos);
   }
+  // The program's current directory stayed where it was, so the folder is not held.
+  EXPECT_EQ(CurrentDirectoryOf(app_->Pid()).find(L"lh-picked"), std::wstring::npos);
   for (const wchar_t* name : names) DeleteFileW((folder + L"\\" + name).c_str());
   RemoveDirectoryW(folder.c_str());
+}
+
+// Exit with the library open: its view is closed and released before the
+// environments and COM go (the record holds no breach, see TearDown).
+TEST_F(LibraryPage, ExitWithTheLibraryOpenClosesItsViewFirst) {
+  const std::string id = StartOnPage();
+  ASSERT_FALSE(id.empty());
+  EXPECT_EQ(ExitThroughTray(*app_), 0u);
+  EXPECT_EQ(RecordLinesStarting("close " + id).size(), 1u);
+}
+
+TEST_F(LibraryPage, TheViewTakesTheFocusFollowsTheWindowAndSleepsWhileMinimized) {
+  const std::string id = StartOnPage();
+  ASSERT_FALSE(id.empty());
+  HWND library = FindProcessWindow(kLibraryClass, app_->Pid());
+  HWND main = FindProcessWindow(kMainClass, app_->Pid());
+  auto lines = [&](const std::string& what) { return RecordLinesStarting(what + " " + id).size(); };
+  SetWindowPos(library, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_FALSE(WaitForRecord("moved " + id).empty()) << "the view's pop-ups follow the window";
+  const size_t focused = lines("focus"), shown = RecordLinesStarting("visible " + id + " 1").size();
+  ShowWindow(library, SW_MINIMIZE);
+  EXPECT_FALSE(WaitForRecord("visible " + id + " 0").empty()) << "hidden while minimized";
+  // Opened again: restored, shown, and the keyboard goes to the page.
+  PostMessageW(main, 0x8002 /* WM_APP_OPEN_LIBRARY */, 0, 0);
+  EXPECT_FALSE(WaitForRecord("visible " + id + " 1", shown).empty());
+  EXPECT_FALSE(WaitForRecord("focus " + id, focused).empty());
+  EXPECT_FALSE(IsIconic(library));
+  // A maximized window stays maximized. The move posted after the request is
+  // handled after it, so once its record is there the request has been handled.
+  ShowWindow(library, SW_MAXIMIZE);
+  const size_t moves = lines("moved");
+  PostMessageW(main, 0x8002, 0, 0);
+  PostMessageW(library, WM_MOVE, 0, 0);
+  EXPECT_FALSE(WaitForRecord("moved " + id, moves).empty());
+  EXPECT_TRUE(IsZoomed(library));
 }
 
 TEST_F(LibraryPage, AMessageThatIsNotAStringIsIgnored) {

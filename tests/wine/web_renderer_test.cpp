@@ -9,6 +9,9 @@
 #include "harness_win.h"
 #include "render/renderer_factory_win.h"
 #include "render/web_environment_win.h"
+#include "webview/com_callbacks_win.h"
+
+#include <thread>
 
 using namespace harness;
 
@@ -156,6 +159,70 @@ TEST_F(WebWallpaper, NoRuntimeLeavesTheSurfaceBlackAndTheNextWallpaperTriesAgain
   EXPECT_TRUE(WaitUntil([&] { return Ready(next); }, 5000));
   EXPECT_NE(ReadLog().find("WebView2 runtime not found"), std::string::npos);
   EXPECT_FALSE(Ready(screen)) << "the callback of the failed attempt was dropped";
+}
+
+// Our handlers and options go with their last reference, and what they hold with them.
+TEST(WebViewObjects, OurHandlersAndOptionsAreFreedWithTheirLastReference) {
+  auto held = std::make_shared<int>(0);
+  const std::weak_ptr<int> watch = held;
+  auto handler = WebMessageCallback::Make([held](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs*) {
+    return S_OK;
+  });
+  held.reset();
+  handler.Reset();
+  EXPECT_TRUE(watch.expired());
+  auto options = EnvironmentOptions::Make(u"");
+  options->AddRef();
+  EXPECT_EQ(options->Release(), 1u);
+}
+
+// What a page asks of its host is refused without a word: no pop-up, no download, no prompt.
+TEST_F(WebWallpaper, APageGetsNoPopUpNoDownloadAndNoPermission) {
+  Screen& screen = AddScreen(folder_);
+  ASSERT_TRUE(WaitUntil([&] { return Ready(screen); }, 5000));
+  const std::string id = RecordId(WaitForRecord("navigate "));
+  const struct {
+    const char* request;
+    const char* answer;
+  } cases[] = {{"newwindow https://example.com/", "newwindow refused"},
+               {"download C:\\users\\x.zip", "download cancelled"},
+               {"permission 3", "permission denied"}};
+  for (const auto& c : cases) PageSays(c.request);
+  for (const auto& c : cases) {
+    const std::string kind = std::string(c.answer).substr(0, std::string(c.answer).find(' '));
+    EXPECT_EQ(WaitForRecord(kind + " " + id), kind + " " + id + std::string(c.answer).substr(kind.size()));
+  }
+}
+
+// The test runtime is as strict as the real one: it refuses a call from another thread and
+// any call after Close, and records those and a controller released without Close.
+TEST_F(WebWallpaper, TheTestRuntimeRefusesAndRecordsWhatTheRealOneWouldNotTake) {
+  Screen& screen = AddScreen(folder_);
+  ASSERT_TRUE(WaitUntil([&] { return Ready(screen); }, 5000));
+  Microsoft::WRL::ComPtr<ICoreWebView2Controller> controllers[2];
+  for (auto& controller : controllers)
+    gWebWallpaperEnvironment.environment->CreateCoreWebView2Controller(
+        static_cast<HWND>(screen.window),
+        ControllerCompletedCallback::Make([&controller](HRESULT, ICoreWebView2Controller* c) {
+          controller = c;
+          return S_OK;
+        }).Get());
+  ASSERT_TRUE(WaitUntil([&] { return controllers[0] && controllers[1]; }, 5000));
+  const std::string first = RecordId(RecordLinesStarting("controller ").at(1));
+  const std::string second = RecordId(RecordLinesStarting("controller ").at(2));
+  HRESULT elsewhere = S_OK;
+  std::thread([&] { elsewhere = controllers[0]->put_IsVisible(FALSE); }).join();
+  EXPECT_EQ(elsewhere, RPC_E_WRONG_THREAD);
+  Microsoft::WRL::ComPtr<ICoreWebView2> view;
+  ASSERT_HRESULT_SUCCEEDED(controllers[0]->get_CoreWebView2(&view));
+  controllers[0]->Close();
+  EXPECT_EQ(view->Navigate(L"about:blank"), HRESULT_FROM_WIN32(ERROR_INVALID_STATE));
+  EXPECT_EQ(controllers[0]->put_IsVisible(TRUE), HRESULT_FROM_WIN32(ERROR_INVALID_STATE));
+  controllers[1].Reset();
+  const std::vector<std::string> expected = {
+      "breach wrong-thread controller " + first + " put_IsVisible", "breach after-close webview " + first + " Navigate",
+      "breach after-close controller " + first + " put_IsVisible", "breach released-without-close controller " + second};
+  EXPECT_EQ(TakeRecordedBreaches(), expected);
 }
 
 }  // namespace

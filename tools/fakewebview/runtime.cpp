@@ -9,7 +9,10 @@
 
 namespace fakewebview {
 
-void DeliverToPages(const PageMessage& message);  // web_objects.cpp
+// web_objects.cpp
+void DeliverToPages(const PageMessage& message);
+void RaisePageRequest(const std::string& kind, const std::string& detail);
+void WatchUninitialize();
 
 namespace {
 
@@ -21,6 +24,9 @@ constexpr wchar_t kWindowClass[] = L"FakeWebViewRuntime";
 //   string <text>              the page posts a string
 //   json <json>                the page posts any other JSON value
 //   drop <text>\t<path>...     a string with dropped files attached
+//   newwindow <url>            a web wallpaper asks for a pop-up window
+//   download <path>            a web wallpaper starts a download
+//   permission <kind number>   a web wallpaper asks for a permission
 class ScriptChannel final : public PageChannel {
  public:
   ScriptChannel(PageSink& sink, std::wstring path) : sink_(sink), path_(std::move(path)) {}
@@ -67,6 +73,9 @@ class ScriptChannel final : public PageChannel {
       }
     } else if (kind == "string" || kind == "json") {
       message.utf8 = payload;
+    } else if (kind == "newwindow" || kind == "download" || kind == "permission") {
+      Later([kind, payload] { RaisePageRequest(kind, payload); });
+      return;
     } else {
       return;
     }
@@ -198,6 +207,7 @@ void StartOnThisThread() {
   wc.lpszClassName = kWindowClass;
   RegisterClassW(&wc);
   s.window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  WatchUninitialize();
   const int port = VariableNumber("LH_FAKEWEBVIEW_BRIDGE", 0);
   if (port > 0) s.channel = MakeBridgeChannel(port, s.sink);
   if (!s.channel) {
