@@ -15,6 +15,8 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null || {
     echo "$name: could not install ${need[*]}"; exit 1; }
 fi
-if [ ! -d "$folder/node_modules/playwright-core" ]; then
+# Every package the folder lists, not just the first: a new one joins on the next run.
+if ! (cd "$folder" && node -e "const d = Object.keys(require('./package.json').dependencies || {});
+  process.exit(d.every((n) => require('fs').existsSync('node_modules/' + n)) ? 0 : 1)" 2>/dev/null); then
   (cd "$folder" && npm ci --no-audit --no-fund --loglevel=error) || { echo "$name: npm ci failed"; exit 1; }
 fi

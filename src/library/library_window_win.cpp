@@ -29,6 +29,7 @@ HWND gLibraryWindow = nullptr;
 ComPtr<ICoreWebView2Controller> gLibraryController;
 ComPtr<ICoreWebView2> gLibraryWebView;
 bool gPickerOpen = false;  // a modal picker runs: further requests are dropped
+bool gBackdropGranted = false;  // dark mode and the system backdrop took on the window
 
 // The files dropped on the page travel as the message's additional objects.
 std::vector<std::u16string> DroppedPaths(ICoreWebView2WebMessageReceivedEventArgs* args) {
@@ -63,9 +64,12 @@ HRESULT PageMessage(ICoreWebView2WebMessageReceivedEventArgs* args) {
 
 void ShowPage(ICoreWebView2Controller* controller) {
   gLibraryController = controller;
+  // The backdrop shows through the page only where it is dark for sure; elsewhere (no
+  // system backdrop, as on older systems) the desktop would, and the text could not be read.
   ComPtr<ICoreWebView2Controller2> controller2;
   if (SUCCEEDED(controller->QueryInterface(IID_PPV_ARGS(&controller2))))
-    controller2->put_DefaultBackgroundColor({0, 0, 0, 0});  // the backdrop shows through the page
+    controller2->put_DefaultBackgroundColor(gBackdropGranted ? COREWEBVIEW2_COLOR{0, 0, 0, 0}
+                                                             : COREWEBVIEW2_COLOR{255, 12, 14, 19});
   RECT client{};
   GetClientRect(gLibraryWindow, &client);
   controller->put_Bounds(client);
@@ -87,7 +91,8 @@ void ShowPage(ICoreWebView2Controller* controller) {
   auto handler = WebMessageCallback::Make(
       [](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) { return PageMessage(args); });
   gLibraryWebView->add_WebMessageReceived(handler.Get(), &token);
-  const std::u16string url = FileUrl(gApp.exeDir + u"\\ui\\library.html");
+  const std::u16string url =
+      FileUrl(gApp.exeDir + u"\\ui\\library.html") + (gBackdropGranted ? u"#backdrop" : u"");
   gLibraryWebView->Navigate(W(url));
   if (GetActiveWindow() == gLibraryWindow) controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
 }
@@ -108,9 +113,12 @@ void CreateLibraryController(HWND window) {
 void OnCreate(HWND window) {
   gLibraryWindow = window;
   const BOOL dark = TRUE;
-  DwmSetWindowAttribute(window, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &dark, sizeof dark);
   const int backdrop = 2;  // the main-window backdrop
-  DwmSetWindowAttribute(window, 38 /* DWMWA_SYSTEMBACKDROP_TYPE */, &backdrop, sizeof backdrop);
+  const bool darkSet =
+      SUCCEEDED(DwmSetWindowAttribute(window, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &dark, sizeof dark));
+  const bool backdropSet =
+      SUCCEEDED(DwmSetWindowAttribute(window, 38 /* DWMWA_SYSTEMBACKDROP_TYPE */, &backdrop, sizeof backdrop));
+  gBackdropGranted = darkSet && backdropSet;
   const MARGINS sheet{-1, -1, -1, -1};
   DwmExtendFrameIntoClientArea(window, &sheet);
   GetEnvironment(gLibraryEnvironment, [window] { CreateLibraryController(window); });

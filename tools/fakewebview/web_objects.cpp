@@ -361,7 +361,8 @@ class FakeWebView final : public Object<ICoreWebView2_8> {
     }
   }
   bool OnLibraryPage() const {
-    return source_.size() >= 12 && source_.compare(source_.size() - 12, 12, L"library.html") == 0;
+    const std::wstring page = source_.substr(0, source_.find(L'#'));
+    return page.size() >= 12 && page.compare(page.size() - 12, 12, L"library.html") == 0;
   }
   bool HasHandlers() const { return !messages_.Empty(); }
   void Deliver(const PageMessage& message) {

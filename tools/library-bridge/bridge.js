@@ -233,7 +233,7 @@ class PageBridge extends EventEmitter {
     this.views = [];
     this.keepPages = !!opts.keepPages;
     this.headed = !!opts.headed;
-    this.showPage = opts.showPage || ((url) => /\/ui\/library\.html$/i.test(url));
+    this.showPage = opts.showPage || ((url) => /\/ui\/library\.html(#.*)?$/i.test(url));
     this.resolvePage = opts.resolvePage || ((url) => url);
     this.viewport = opts.viewport || { width: 1180, height: 780 };
     this.log = opts.log || ((t) => process.stderr.write(t + '\n'));

@@ -142,6 +142,8 @@
   });
 
   document.body.classList.add('waiting');
+  // The window's dark system backdrop was granted: the page may let it show through.
+  document.documentElement.classList.toggle('backdrop', location.hash === '#backdrop');
   if (!LH.bridge.available) {
     // Opened outside the program: say so instead of sitting there empty.
     const empty = LH.$('library-empty');

@@ -116,17 +116,17 @@
     const text = mk('span', 'card-text');
     const name = mk('span', 'card-name', item.name);
     name.title = item.path;
-    text.append(name, mk('span', 'card-meta', meta));
+    // Spaces between the parts (the layout drops them), so the words run as they are read.
+    text.append(name, ' ', mk('span', 'card-meta', meta));
     const thumb = thumbNode(item);
     if (why) thumb.append(mk('span', 'card-why', why));
-    const kids = [thumb, text];
+    const kids = [thumb, ' ', text];
     if (used.length) {
-      const u = mk('span', 'card-use', used.join(' · '));
-      u.setAttribute('aria-hidden', 'true');
-      kids.push(u);
+      kids.push(' ', mk('span', 'card-use', used.join(' · ')));
     }
     c.main.replaceChildren(...kids);
-    c.main.setAttribute('aria-label', item.name + ', ' + meta + (used.length ? ', on ' + used.join(' and ') : '') + (why ? '. ' + why : ''));
+    // The name is the visible text in its order, so speech control finds the card by what it shows.
+    c.main.setAttribute('aria-label', [why, item.name, meta, used.join(' · ')].filter(Boolean).join(' '));
     c.main.setAttribute('aria-disabled', item.ok ? 'false' : 'true');
     c.more.setAttribute('aria-label', 'More for ' + item.name);
   }
