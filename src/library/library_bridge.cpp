@@ -3,6 +3,12 @@
 #include <algorithm>
 
 void LibraryBridge::ScanLibrary() {
+  // Without the page nobody reads the list, and the watches on its folders
+  // would keep the user from renaming them or ejecting their drive.
+  if (!host_.LibraryViewExists()) {
+    ReleaseLibraryList();
+    return;
+  }
   items_ = ::ScanLibrary(probe_, host_.ExeDir(), host_.CurrentSettings().userList);
   facts_.Gather(probe_, host_.ExeDir(), items_);
 }

@@ -225,15 +225,18 @@ class BridgeMessages : public testing::Test {
   LibraryBridge bridge{host, probe};
 };
 
-TEST_F(BridgeMessages, WithoutAViewNothingIsPostedButTheUserListStillChanges) {
+TEST_F(BridgeMessages, WithoutAViewNothingIsPostedOrWatchedButTheUserListStillChanges) {
   host.viewExists = false;
   dir.File("clip.mp4");
+  dir.File("baked.mp4");
   bridge.SendState();
   bridge.AddUserWallpapers({dir.Path("clip.mp4")});
   bridge.PostBakeMessage(2, 1, 100, dir.Path("clip.mp4"));
+  bridge.TakeBakeRecord(2, 1, 100, dir.Path("baked.mp4"));
   EXPECT_TRUE(host.posted.empty());
-  EXPECT_EQ(host.settings.userList, std::vector<std::u16string>{dir.Path("clip.mp4")});
-  EXPECT_EQ(host.calls, std::vector<std::string>{"SaveSettings"});
+  EXPECT_EQ(host.settings.userList, (std::vector<std::u16string>{dir.Path("clip.mp4"), dir.Path("baked.mp4")}));
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"SaveSettings", "SaveSettings"}));
+  EXPECT_TRUE(bridge.Items().empty()) << "no list, so no folder of the user's is watched";
 }
 
 TEST_F(BridgeMessages, AddingReportsEveryUsablePathButListsItOnce) {
