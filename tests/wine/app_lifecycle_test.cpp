@@ -1,5 +1,7 @@
-// The program's life as a user meets it: first start, second start, exit, and
-// a data folder it cannot write.
+// The program's life as a user meets it: first start, second start, exit, a
+// data folder it cannot write, and a crash.
+#include "base/crash_log_win.h"
+#include "base/log_win.h"
 #include "harness_win.h"
 
 using namespace harness;
@@ -62,6 +64,32 @@ TEST_F(AppLifecycle, UnwritableDataFolderLeavesTheProgramRunningWithoutALog) {
   EXPECT_TRUE(app.Running());
   EXPECT_EQ(ExitThroughTray(app), 0u);
   EXPECT_EQ(ReadFileBytes(DataDir()), "not a folder");
+}
+
+// Run in a child by the next test: a crash inside LogLine, while this thread holds the log's lock.
+TEST(CrashRecord, DISABLED_CrashWhileLogging) {
+  SetLogFolder(reinterpret_cast<const char16_t*>(TempPath(L"crash-log").c_str()));
+  RecordCrashesInLog();
+  struct {
+    const char16_t* text;
+    size_t size;
+    char16_t local[8];
+  } unreadable{reinterpret_cast<const char16_t*>(16), 4, {}};
+  LogLine(*reinterpret_cast<const std::u16string*>(&unreadable));
+}
+
+TEST(CrashRecord, ACrashWhileTheLogIsLockedIsStillRecorded) {
+  const std::wstring folder = TempPath(L"crash-log");
+  RemoveTree(folder);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  App child(L"--gtest_filter=CrashRecord.DISABLED_CrashWhileLogging --gtest_also_run_disabled_tests "
+            L"--gtest_catch_exceptions=0",
+            L"wine_tests.exe");
+  EXPECT_EQ(child.WaitExit(30000), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION)) << "it must not hang";
+  const std::string log = ReadFileBytes(folder + L"\\log.txt");
+  EXPECT_NE(log.find(" crashed: exception c0000005 on thread "), std::string::npos) << log;
+  EXPECT_NE(log.find("\r\n"), std::string::npos);
+  RemoveTree(folder);
 }
 
 }  // namespace
