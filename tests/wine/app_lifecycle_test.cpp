@@ -75,7 +75,8 @@ TEST(CrashRecord, DISABLED_CrashWhileLogging) {
     size_t size;
     char16_t local[8];
   } unreadable{reinterpret_cast<const char16_t*>(16), 4, {}};
-  LogLine(*reinterpret_cast<const std::u16string*>(&unreadable));
+  const void* forged = &unreadable;  // a string whose text cannot be read
+  LogLine(*static_cast<const std::u16string*>(forged));
 }
 
 TEST(CrashRecord, ACrashWhileTheLogIsLockedIsStillRecorded) {
