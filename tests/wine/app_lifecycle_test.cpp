@@ -66,6 +66,34 @@ TEST_F(AppLifecycle, UnwritableDataFolderLeavesTheProgramRunningWithoutALog) {
   EXPECT_EQ(ReadFileBytes(DataDir()), "not a folder");
 }
 
+TEST_F(AppLifecycle, NoRoamingFolderIsToldOnceAndNothingIsWritten) {
+  // The known-folder lookup gives back what these values say.
+  constexpr wchar_t kUser[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  constexpr wchar_t kShell[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  wchar_t user[MAX_PATH] = {}, shell[MAX_PATH] = {};
+  DWORD userSize = sizeof user, shellSize = sizeof shell;
+  RegGetValueW(HKEY_CURRENT_USER, kUser, L"AppData", RRF_RT_ANY | RRF_NOEXPAND, nullptr, user, &userSize);
+  RegGetValueW(HKEY_CURRENT_USER, kShell, L"AppData", RRF_RT_ANY, nullptr, shell, &shellSize);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kUser, L"AppData", REG_EXPAND_SZ, L"Roaming", sizeof L"Roaming");
+  RegSetKeyValueW(HKEY_CURRENT_USER, kShell, L"AppData", REG_SZ, L"Roaming", sizeof L"Roaming");
+  const std::wstring tempLog = TempPath(L"log.txt");
+  DeleteFileW(tempLog.c_str());
+
+  App app(L"--tray");
+  const HWND message = WaitForWindow(L"#32770", app.Pid(), 15000);
+  EXPECT_NE(message, nullptr) << "the user is told";
+  EXPECT_EQ(FindProcessWindow(kMainClass, app.Pid()), nullptr);
+  PostMessageW(message, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(app.WaitExit(10000), 1u);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kUser, L"AppData", REG_EXPAND_SZ, user, userSize);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kShell, L"AppData", REG_SZ, shell, shellSize);
+  EXPECT_NE(ReadFileBytes(tempLog).find(" no roaming application-data folder; nothing is saved\r\n"),
+            std::string::npos);
+  EXPECT_FALSE(FileExists(L"Roaming\\Lumenhollow"));
+  EXPECT_FALSE(FileExists(L"C:\\Lumenhollow"));
+  DeleteFileW(tempLog.c_str());
+}
+
 // Run in a child by the next test: a crash inside LogLine, while this thread holds the log's lock.
 TEST(CrashRecord, DISABLED_CrashWhileLogging) {
   SetLogFolder(reinterpret_cast<const char16_t*>(TempPath(L"crash-log").c_str()));
