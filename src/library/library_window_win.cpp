@@ -227,7 +227,7 @@ LRESULT CALLBACK LibraryWindowProc(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     case WM_SIZE:
       if (gLibraryController && window == gLibraryWindow) {
-        // Hidden while minimized, so the page neither renders nor takes the state messages' work.
+        // Hidden while minimized: a page nobody sees need not render.
         gLibraryController->put_IsVisible(wParam != SIZE_MINIMIZED);
         if (wParam == SIZE_MINIMIZED) return 0;
         RECT client{};

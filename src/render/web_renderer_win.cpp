@@ -30,21 +30,19 @@ void Suspend(ICoreWebView2* webView) {
 // all three are refused without a word.
 void RefusePageRequests(ICoreWebView2* webView) {
   EventRegistrationToken token{};
-  webView->add_NewWindowRequested(NewWindowCallback::Make([](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
-                                    return args->put_Handled(TRUE);  // handled, with no window given
-                                  }).Get(),
-                                  &token);
-  webView->add_PermissionRequested(
-      PermissionCallback::Make([](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
-        return args->put_State(COREWEBVIEW2_PERMISSION_STATE_DENY);
-      }).Get(),
-      &token);
+  auto noWindow = NewWindowCallback::Make([](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
+    return args->put_Handled(TRUE);  // handled, and no window given
+  });
+  webView->add_NewWindowRequested(noWindow.Get(), &token);
+  auto deny = PermissionCallback::Make([](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
+    return args->put_State(COREWEBVIEW2_PERMISSION_STATE_DENY);
+  });
+  webView->add_PermissionRequested(deny.Get(), &token);
+  auto cancel = DownloadCallback::Make([](ICoreWebView2*, ICoreWebView2DownloadStartingEventArgs* args) {
+    return args->put_Cancel(TRUE);
+  });
   Microsoft::WRL::ComPtr<ICoreWebView2_4> webView4;
-  if (SUCCEEDED(webView->QueryInterface(IID_PPV_ARGS(&webView4))))
-    webView4->add_DownloadStarting(DownloadCallback::Make([](ICoreWebView2*, ICoreWebView2DownloadStartingEventArgs* args) {
-                                     return args->put_Cancel(TRUE);
-                                   }).Get(),
-                                   &token);
+  if (SUCCEEDED(webView->QueryInterface(IID_PPV_ARGS(&webView4)))) webView4->add_DownloadStarting(cancel.Get(), &token);
 }
 
 }  // namespace
