@@ -8,7 +8,7 @@
 #include "bake/bake_jobs.h"
 #include "desktop/screens_win.h"
 #include "library/autostart.h"
-#include "library/file_probe_win.h"
+#include "base/file_probe_win.h"
 #include "library/library_window_win.h"
 #include "pause/badges_win.h"
 #include "pause/pause_win.h"
