@@ -26,7 +26,7 @@
 #include "library/samples_win.h"
 #include "pause/badges_win.h"
 #include "render/graphics_win.h"
-#include "render/web_environment_win.h"
+#include "webview/web_environment_win.h"
 
 namespace {
 

@@ -54,7 +54,7 @@ class WindowsLibraryHost final : public LibraryHost {
   void ClearAway() override { gUserFacts.away = false; }
   std::u16string PauseReason() override { return CurrentPauseReason(); }
   UsageFigures Usage() override { return gUsage; }
-  void ShowMonitorBadges() override { ::ShowMonitorBadges(); }
+  void ShowMonitorBadges() override { ::ShowMonitorBadges(gScreens); }
   void UpdateFrameTimer() override { Timers().UpdateFrameTimer(); }
 
   bool StartsWithWindows() override { return gAutostart->On(); }

@@ -15,7 +15,7 @@
 #include "library/library_host_win.h"
 #include "library/library_window_geometry.h"
 #include "library/picker_result.h"
-#include "render/web_environment_win.h"
+#include "webview/web_environment_win.h"
 #include "webview/com_callbacks_win.h"
 
 using Microsoft::WRL::ComPtr;
