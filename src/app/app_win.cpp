@@ -12,7 +12,9 @@
 #include "app/autostart_win.h"
 #include "app/command_line.h"
 #include "app/frame_timer_win.h"
+#include "app/library_host_win.h"
 #include "app/main_window_win.h"
+#include "app/screens_apply_win.h"
 #include "app/tray_win.h"
 #include "base/crash_log_win.h"
 #include "base/log_win.h"
@@ -22,6 +24,7 @@
 #include "bake/bake_child_win.h"
 #include "bake/bake_thread_win.h"
 #include "desktop/screens_win.h"
+#include "library/library_host_win.h"
 #include "library/library_window_win.h"
 #include "library/samples_win.h"
 #include "pause/badges_win.h"
@@ -30,10 +33,10 @@
 
 namespace {
 
-// The layers below reach the main window's timers and the Run key through these.
+// The layers below reach the main window's timers and the rest of the program through these.
 void ConnectLayers() {
   SetMainTimers(&MainWindowTimers());
-  SetLibraryAutostart(&RunKeyAutostart());
+  SetLibraryHost(&WindowsHost());
 }
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION

@@ -5,7 +5,7 @@
 #include "app/app_state_win.h"
 #include "base/trace_win.h"
 #include "desktop/screens_win.h"
-#include "render/gpu_reset_win.h"
+#include "app/gpu_recovery_win.h"
 #include "render/graphics_win.h"
 
 namespace {

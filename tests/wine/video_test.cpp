@@ -5,14 +5,16 @@
 
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"
+#include "app/gpu_recovery_win.h"
 #include "app/main_window_win.h"
+#include "app/screens_apply_win.h"
+#include "app/screensaver_win.h"
 #include "base/files_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "desktop/screens_win.h"
 #include "harness_win.h"
 #include "pause/pause_win.h"
-#include "render/gpu_reset_win.h"
 #include "render/graphics_win.h"
 #include "render/video_renderer_win.h"
 
