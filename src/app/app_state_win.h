@@ -10,9 +10,6 @@
 #include "base/handles_win.h"
 #include "base/settings_store_win.h"
 
-inline constexpr UINT WM_APP_TRAY = WM_APP + 1;
-inline constexpr UINT WM_APP_OPEN_LIBRARY = WM_APP + 2;
-
 inline constexpr wchar_t kMainClass[] = L"LumenhollowMain";
 inline constexpr wchar_t kInstanceMutex[] = L"Local\\LumenhollowSingleInstance";
 

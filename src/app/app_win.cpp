@@ -123,7 +123,7 @@ void RegisterWindowClasses() {
 
 void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
   // Re-setting the timer restarts it: a burst of events gives one decision.
-  SetTimer(gApp.mainWindow, TIMER_REDECIDE, 150, nullptr);
+  Timers().Arm(TIMER_REDECIDE, 150);
 }
 
 void CreateMainWindow() {
@@ -219,7 +219,7 @@ int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
   CreateFrameTimer();
   AddTrayIcon();
   RebuildScreens();
-  SetTimer(gApp.mainWindow, TIMER_HOUSEKEEPING, 1000, nullptr);
+  Timers().Arm(TIMER_HOUSEKEEPING, 1000);
   if (!gShell.trayStart || gShell.firstRun) OpenLibraryWindow();
   RunMessageLoop();
   Shutdown();

@@ -59,21 +59,21 @@ void OnCommand(UINT id) {
   }
 }
 
-void OnTimer(HWND window, UINT_PTR id) {
+void OnTimer(UINT_PTR id) {
   switch (id) {
     case TIMER_HOUSEKEEPING:
       Housekeeping();
       break;
     case TIMER_REBUILD:
-      KillTimer(window, id);
+      Timers().Stop(id);
       RebuildScreens();
       break;
     case TIMER_REDECIDE:
-      KillTimer(window, id);
+      Timers().Stop(id);
       DecidePause();
       break;
     case TIMER_TRIM:
-      KillTimer(window, id);
+      Timers().Stop(id);
       SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
       break;
     case TIMER_SAVER:
@@ -83,7 +83,7 @@ void OnTimer(HWND window, UINT_PTR id) {
       RemoveMonitorBadges();
       break;
     case TIMER_SAVE_SETTINGS:
-      KillTimer(window, id);
+      Timers().Stop(id);
       SaveSettings();
       break;
     default:
@@ -91,14 +91,14 @@ void OnTimer(HWND window, UINT_PTR id) {
   }
 }
 
-void OnPowerBroadcast(HWND window, WPARAM event, LPARAM data) {
+void OnPowerBroadcast(WPARAM event, LPARAM data) {
   switch (event) {
     case PBT_APMPOWERSTATUSCHANGE:
       DecidePause();
       break;
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
-      SetTimer(window, TIMER_REBUILD, 2000, nullptr);
+      Timers().Arm(TIMER_REBUILD, 2000);
       break;
     case PBT_POWERSETTINGCHANGE: {
       const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
@@ -134,7 +134,7 @@ void OnTrayCallback(WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (gShell.taskbarCreatedMsg != 0 && message == gShell.taskbarCreatedMsg) {
     AddTrayIcon();
-    SetTimer(window, TIMER_REBUILD, 1500, nullptr);
+    Timers().Arm(TIMER_REBUILD, 1500);
     return 0;
   }
   switch (message) {
@@ -142,16 +142,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnDestroy();
       return 0;
     case WM_DISPLAYCHANGE:
-      SetTimer(window, TIMER_REBUILD, 1500, nullptr);
+      Timers().Arm(TIMER_REBUILD, 1500);
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
     case WM_TIMER:
-      OnTimer(window, wParam);
+      OnTimer(wParam);
       return 0;
     case WM_POWERBROADCAST:
-      OnPowerBroadcast(window, wParam, lParam);
+      OnPowerBroadcast(wParam, lParam);
       return TRUE;
     case WM_WTSSESSION_CHANGE:
       if (wParam == WTS_SESSION_LOCK) gUserFacts.locked = true;

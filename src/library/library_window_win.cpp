@@ -22,8 +22,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr UINT WM_APP_LIBRARY_PICK = WM_APP + 3;
-
 HWND gLibraryWindow = nullptr;
 ComPtr<ICoreWebView2Controller> gLibraryController;
 ComPtr<ICoreWebView2> gLibraryWebView;
