@@ -9,6 +9,7 @@
 #include "base/app_facts_win.h"
 #include "base/handles_win.h"
 #include "base/settings_store_win.h"
+#include "pause/pause_win.h"
 
 inline constexpr wchar_t kMainClass[] = L"LumenhollowMain";
 inline constexpr wchar_t kInstanceMutex[] = L"Local\\LumenhollowSingleInstance";
@@ -23,8 +24,8 @@ struct ShellState {
   UniqueHandle frameTimer;
   UniqueWinEventHook windowEventHooks[3];
   UniquePowerNotify displayStateNotify;
+  UserPauseFacts userFacts;  // what DecidePause weighs besides the system
   FrameTimerState frameTimerState;
-  int64_t qpcFrequency = 0;
   int64_t lastFrameCounter = 0;
 };
 

@@ -151,8 +151,6 @@ void CreateFrameTimer() {
 
 void RunMessageLoop() {
   LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&counter);
-  gShell.qpcFrequency = counter.QuadPart;
   QueryPerformanceCounter(&counter);
   gShell.lastFrameCounter = counter.QuadPart;
   for (;;) {

@@ -19,6 +19,16 @@ std::vector<FrameNeed> GatherFrameNeeds() {
   return needs;
 }
 
+// Fixed at boot, so asked once.
+int64_t QpcFrequency() {
+  static const int64_t frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  return frequency;
+}
+
 }  // namespace
 
 void UpdateFrameTimer() {
@@ -45,7 +55,7 @@ void RunFrame() {
   TraceFrameTick();
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  const double dt = FrameDeltaSeconds(now.QuadPart, gShell.lastFrameCounter, gShell.qpcFrequency);
+  const double dt = FrameDeltaSeconds(now.QuadPart, gShell.lastFrameCounter, QpcFrequency());
   gShell.lastFrameCounter = now.QuadPart;
   bool becameReady = false;
   for (const auto& s : gScreens) {

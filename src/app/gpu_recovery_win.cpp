@@ -9,8 +9,14 @@
 #include "desktop/screens_win.h"
 #include "render/graphics_win.h"
 
+namespace {
+
 bool gRenderingStopped = false;
 GpuResetCounter gGpuResets;
+
+}  // namespace
+
+bool RenderingStopped() { return gRenderingStopped; }
 
 void HandleGpuReset() {
   // Cleared first: several renderers failing in one pass make one recovery.

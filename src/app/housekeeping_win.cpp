@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/app_state_win.h"
 #include "app/gpu_recovery_win.h"
 #include "app/screens_apply_win.h"
 #include "app/screensaver_win.h"
@@ -33,11 +34,12 @@ void Housekeeping() {
   CheckDeviceRemoved();
   LASTINPUTINFO input{sizeof input, 0};
   GetLastInputInfo(&input);
-  IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), gUserFacts.locked,
-                 gUserFacts.userPaused, false};
+  const UserPauseFacts& user = gShell.userFacts;
+  IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), user.locked,
+                 user.userPaused, false};
   IdleVerdict verdict = JudgeIdle(gSettings, idle);
-  if (verdict.away != gUserFacts.away) {
-    gUserFacts.away = verdict.away;
+  if (verdict.away != gShell.userFacts.away) {
+    gShell.userFacts.away = verdict.away;
     DecidePause();
   }
   // The notification state is only worth asking when the saver would start.
@@ -53,6 +55,7 @@ void Housekeeping() {
   }
   DecidePause();
   UpdateUsageFigures();
-  SetTrayTip(FormatTrayTip(gUsage.cpuPercent, gUsage.privateBytes, !CurrentPauseReason().empty()));
+  const UsageFigures& usage = CurrentUsage();
+  SetTrayTip(FormatTrayTip(usage.cpuPercent, usage.privateBytes, !CurrentPauseReason().empty()));
   if (LibraryWindowExists()) SendState();
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/app_state_win.h"
 #include "app/autostart_win.h"
 #include "app/gpu_recovery_win.h"
 #include "app/screens_apply_win.h"
@@ -42,11 +43,11 @@ class WindowsLibraryHost final : public LibraryHost {
 
   void DecidePause() override { ::DecidePause(); }
   void StartScreensaver(bool preview) override { ::StartScreensaver(preview); }
-  bool UserPaused() override { return gUserFacts.userPaused; }
-  void SetUserPaused(bool paused) override { gUserFacts.userPaused = paused; }
-  void ClearAway() override { gUserFacts.away = false; }
+  bool UserPaused() override { return gShell.userFacts.userPaused; }
+  void SetUserPaused(bool paused) override { gShell.userFacts.userPaused = paused; }
+  void ClearAway() override { gShell.userFacts.away = false; }
   std::u16string PauseReason() override { return CurrentPauseReason(); }
-  UsageFigures Usage() override { return gUsage; }
+  UsageFigures Usage() override { return CurrentUsage(); }
   void ShowMonitorBadges() override { ::ShowMonitorBadges(gScreens); }
   void UpdateFrameTimer() override { Timers().UpdateFrameTimer(); }
 

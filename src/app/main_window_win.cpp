@@ -43,7 +43,7 @@ void OnCommand(UINT id) {
       OpenLibraryWindow();
       break;
     case kCommandPauseAll:
-      gUserFacts.userPaused = !gUserFacts.userPaused;
+      gShell.userFacts.userPaused = !gShell.userFacts.userPaused;
       DecidePause();
       SendState();
       break;
@@ -104,7 +104,7 @@ void OnPowerBroadcast(WPARAM event, LPARAM data) {
       const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
       if (setting && setting->PowerSetting == kConsoleDisplayState && setting->DataLength > 0) {
         // 0 off, 1 on, 2 dimmed: a dimmed display is still on.
-        gUserFacts.displayOff = *reinterpret_cast<const DWORD*>(setting->Data) == 0;
+        gShell.userFacts.displayOff = *reinterpret_cast<const DWORD*>(setting->Data) == 0;
         DecidePause();
       }
       break;
@@ -117,8 +117,8 @@ void OnPowerBroadcast(WPARAM event, LPARAM data) {
 void OnTrayCallback(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(lParam)) {
     case WM_CONTEXTMENU:
-      ShowTrayMenu(static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam)), gUserFacts.userPaused,
-                   StartsWithWindows());
+      ShowTrayMenu(static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam)),
+                   gShell.userFacts.userPaused, StartsWithWindows());
       break;
     case NIN_SELECT:
     case NIN_KEYSELECT:
@@ -154,8 +154,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnPowerBroadcast(wParam, lParam);
       return TRUE;
     case WM_WTSSESSION_CHANGE:
-      if (wParam == WTS_SESSION_LOCK) gUserFacts.locked = true;
-      if (wParam == WTS_SESSION_UNLOCK) gUserFacts.locked = false;
+      if (wParam == WTS_SESSION_LOCK) gShell.userFacts.locked = true;
+      if (wParam == WTS_SESSION_UNLOCK) gShell.userFacts.locked = false;
       DecidePause();
       return 0;
     case WM_APP_TRAY:

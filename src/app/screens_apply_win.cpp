@@ -1,5 +1,6 @@
 #include "app/screens_apply_win.h"
 
+#include "app/app_state_win.h"
 #include "app/gpu_recovery_win.h"
 #include "base/log_win.h"
 #include "base/main_timers.h"
@@ -20,7 +21,7 @@ namespace {
 void ApplySurfaceRule(Screen& screen) {
   const MediaVerdict media{!screen.path.empty() && ClassifyMedia(screen.path) != MediaKind::None,
                            !screen.path.empty() && IsUsableWallpaper(screen.path)};
-  const SurfacePreconditions pre{gDesktopHost != nullptr, gGraphics.device != nullptr, gRenderingStopped};
+  const SurfacePreconditions pre{gDesktopHost != nullptr, gGraphics.device != nullptr, RenderingStopped()};
   switch (DecideSurface(screen.path, media, pre)) {
     case SurfaceAction::Create:
       CreateSurface(screen, false);
@@ -41,13 +42,13 @@ bool AnyWindow() {
 
 }  // namespace
 
-void DecidePause() { DecidePause(gScreens, !gSavers.empty(), gRenderingStopped); }
+void DecidePause() { DecidePause(gScreens, gShell.userFacts, !gSavers.empty(), RenderingStopped()); }
 
 void RebuildScreens() {
   const bool hadWindow = AnyWindow();
   DestroyAllSurfaces();
   void* host = gDesktopHost;
-  const bool proceed = BeginRebuild(host, gRenderingStopped, EnsureDevice);
+  const bool proceed = BeginRebuild(host, RenderingStopped(), EnsureDevice);
   gDesktopHost = static_cast<HWND>(host);
   if (!proceed) return;
   gDesktopHost = FindDesktopHost();

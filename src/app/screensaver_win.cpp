@@ -37,7 +37,7 @@ bool ScreensaverRunning() { return !gSavers.empty(); }
 void StartScreensaver(bool preview) {
   // A lost device, or none while a reset waits for its rebuild, would give
   // the savers a device that is about to be released.
-  if (!gSavers.empty() || gRenderingStopped || gDeviceLost || !gGraphics.device) return;
+  if (!gSavers.empty() || RenderingStopped() || gDeviceLost || !gGraphics.device) return;
   if (!preview && !SaverMayStart(gSaverRetry, gSettings, LastInputTick())) return;
   if (!EnsureDevice()) return;
   const UsablePredicate usable = [](const std::u16string& path) { return IsUsableWallpaper(path); };

@@ -11,8 +11,6 @@
 #include "desktop/screen.h"
 #include "pause/pause_policy.h"
 
-UserPauseFacts gUserFacts;
-
 namespace {
 
 std::u16string gPauseReason;
@@ -70,15 +68,15 @@ ForegroundFacts GatherForeground() {
   return f;
 }
 
-PauseFacts GatherPauseFacts(bool saverRunning, bool renderingStopped) {
+PauseFacts GatherPauseFacts(const UserPauseFacts& user, bool saverRunning, bool renderingStopped) {
   PauseFacts facts;
   TakePauseSettings(gSettings, facts);
   facts.renderingStopped = renderingStopped;
   facts.saverRunning = saverRunning;
-  facts.userPaused = gUserFacts.userPaused;
-  facts.away = gUserFacts.away;
-  facts.locked = gUserFacts.locked;
-  facts.displayOff = gUserFacts.displayOff;
+  facts.userPaused = user.userPaused;
+  facts.away = user.away;
+  facts.locked = user.locked;
+  facts.displayOff = user.displayOff;
   if (facts.pauseBattery) {
     SYSTEM_POWER_STATUS power{};
     facts.powerStatusKnown = GetSystemPowerStatus(&power);
@@ -98,8 +96,8 @@ PauseFacts GatherPauseFacts(bool saverRunning, bool renderingStopped) {
 
 const std::u16string& CurrentPauseReason() { return gPauseReason; }
 
-void DecidePause(ScreenList& screens, bool saverRunning, bool renderingStopped) {
-  const PauseDecision decision = DecidePause(GatherPauseFacts(saverRunning, renderingStopped), screens);
+void DecidePause(ScreenList& screens, const UserPauseFacts& user, bool saverRunning, bool renderingStopped) {
+  const PauseDecision decision = DecidePause(GatherPauseFacts(user, saverRunning, renderingStopped), screens);
   std::u16string reason(PauseReasonText(decision.reason));
   if (reason != gPauseReason) TracePauseReason(reason);
   gPauseReason = std::move(reason);

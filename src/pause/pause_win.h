@@ -4,7 +4,7 @@
 
 #include "desktop/screen.h"
 
-// Facts the main window records from the tray, the idle check and the
+// Facts the main window keeps from the tray, the idle check and the
 // session and power notifications.
 struct UserPauseFacts {
   bool userPaused = false;
@@ -12,11 +12,10 @@ struct UserPauseFacts {
   bool locked = false;
   bool displayOff = false;
 };
-extern UserPauseFacts gUserFacts;
 
 // Empty, or the text of the reason everything is paused.
 const std::u16string& CurrentPauseReason();
 
 // Gathers the facts, decides over `screens`, pushes SetPaused on change and
 // paces frames.
-void DecidePause(ScreenList& screens, bool saverRunning, bool renderingStopped);
+void DecidePause(ScreenList& screens, const UserPauseFacts& user, bool saverRunning, bool renderingStopped);

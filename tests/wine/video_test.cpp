@@ -176,8 +176,7 @@ class VideoResetTest : public VideoTest {
  protected:
   void SetUp() override {
     VideoTest::SetUp();
-    gGpuResets = {};
-    gRenderingStopped = false;
+    ClearGpuResetStop();
     UseTestMainWindow();
     WNDCLASSW saver{};
     saver.lpfnWndProc = SaverWindowProc;
@@ -188,8 +187,7 @@ class VideoResetTest : public VideoTest {
   }
   void TearDown() override {
     EndScreensaver();
-    gGpuResets = {};
-    gRenderingStopped = false;
+    ClearGpuResetStop();
     gDeviceLost = false;
     VideoTest::TearDown();
   }
