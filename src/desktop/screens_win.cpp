@@ -4,6 +4,7 @@
 
 #include "base/app_facts_win.h"
 #include "base/log_win.h"
+#include "base/trace_win.h"
 #include "base/main_timers.h"
 #include "base/settings_store_win.h"
 #include "base/wide_win.h"
@@ -141,6 +142,7 @@ void ApplyScreen(Screen& screen) {
 }
 
 bool CreateSurface(Screen& screen, bool saver) {
+  TraceSpan span(u"surface");
   HWND window = CreateSurfaceWindow(screen, saver);
   if (!window) {
     LogLine(u"could not create a wallpaper window");
