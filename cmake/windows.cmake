@@ -12,7 +12,7 @@ add_library(lumenshell STATIC ${LH_SHELL_SOURCES})
 target_compile_options(lumenshell PRIVATE ${LH_WARNINGS})
 target_link_libraries(lumenshell PUBLIC lumencore
   user32 gdi32 shell32 shlwapi comctl32 comdlg32 dwmapi wtsapi32 advapi32 powrprof
-  ole32 oleaut32 uuid windowscodecs mfplat mfuuid mf mfreadwrite d3d11 dxgi d3dcompiler)
+  ole32 oleaut32 uuid windowscodecs mfplat mfuuid mf mfreadwrite d3d11 dxgi)
 
 add_executable(lumenhollow WIN32 src/app/main_win.cpp res/lumenhollow.rc)
 target_compile_options(lumenhollow PRIVATE ${LH_WARNINGS})

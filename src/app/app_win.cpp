@@ -16,6 +16,7 @@
 #include "app/tray_win.h"
 #include "base/crash_log_win.h"
 #include "base/log_win.h"
+#include "base/media_foundation_win.h"
 #include "base/settings_store_win.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
@@ -146,6 +147,12 @@ void CreateFrameTimer() {
   if (!gShell.frameTimer) gShell.frameTimer.reset(CreateWaitableTimerW(nullptr, FALSE, nullptr));
 }
 
+template <typename F>
+void Step(const char16_t* name, F step) {
+  TraceSpan span(name);
+  step();
+}
+
 void RunMessageLoop() {
   LARGE_INTEGER counter;
   QueryPerformanceFrequency(&counter);
@@ -180,7 +187,7 @@ void Shutdown() {
   ReleaseWebViewEnvironments();
   ReleaseGraphicsAtExit();
   gApp.imagingFactory.Reset();
-  MFShutdown();
+  ShutdownMediaFoundation();
   CoUninitialize();
   gShell.frameTimer.reset();
   gShell.displayStateNotify.reset();
@@ -206,18 +213,20 @@ int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
   gShell.trayStart = commandLine.tray;
   gApp.tourRequested = commandLine.tour;
   ComputeFolders();
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  MFStartup(MF_VERSION, MFSTARTUP_LITE);
-  CreateImagingFactory();
-  LoadOrCreateSettings();
-  LoadIcons();
-  RegisterWindowClasses();
-  CreateMainWindow();
-  CreateFrameTimer();
-  AddTrayIcon();
-  RebuildScreens();
+  // Media Foundation waits for the first video or bake (StartMediaFoundation).
+  Step(u"com", [] { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); });
+  Step(u"imaging", CreateImagingFactory);
+  Step(u"settings", LoadOrCreateSettings);
+  Step(u"icons", LoadIcons);
+  Step(u"classes", RegisterWindowClasses);
+  Step(u"main-window", CreateMainWindow);
+  Step(u"frame-timer", CreateFrameTimer);
+  // The wallpaper before the tray icon: nothing the user sees depends on the
+  // icon being first, and the first Present comes sooner.
+  Step(u"screens", RebuildScreens);
+  Step(u"tray", AddTrayIcon);
   SetTimer(gApp.mainWindow, TIMER_HOUSEKEEPING, 1000, nullptr);
-  if (!gShell.trayStart || gShell.firstRun) OpenLibraryWindow();
+  if (!gShell.trayStart || gShell.firstRun) Step(u"library", OpenLibraryWindow);
   RunMessageLoop();
   Shutdown();
   return 0;

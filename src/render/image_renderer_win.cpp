@@ -50,7 +50,7 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   surfaceWidth_ = width;
   surfaceHeight_ = height;
   IWICImagingFactory* wic = gApp.imagingFactory.Get();
-  if (!wic || !gGraphics.device) return false;
+  if (!wic || !EnsureBuiltInShaders()) return false;
   decoder_.Reset();
   if (FAILED(wic->CreateDecoderFromFilename(W(path), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                             &decoder_)))

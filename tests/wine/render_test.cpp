@@ -244,6 +244,7 @@ class GpuResetTest : public RenderTest {
 };
 
 TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
+  ASSERT_TRUE(MediaDeviceManager()) << "as the first video makes it";
   LoseDeviceDrawing();
   EXPECT_TRUE(gScreens.empty());
   EXPECT_FALSE(gGraphics.device) << "the device is released";
@@ -280,10 +281,13 @@ TEST_F(GpuResetTest, DeviceAndSharedObjectsComeBackAfterRelease) {
   ID3D11Device* first = gGraphics.device.Get();
   EXPECT_TRUE(EnsureDevice());
   EXPECT_EQ(gGraphics.device.Get(), first) << "a healthy device is kept";
+  EXPECT_TRUE(EnsureBuiltInShaders());
   EXPECT_TRUE(shared());
   ReleaseDevice();
   EXPECT_FALSE(gGraphics.device || gGraphics.context || gGraphics.factory || gGraphics.sampler);
   ASSERT_TRUE(EnsureDevice());
+  EXPECT_FALSE(gGraphics.fullScreenVertexShader || gGraphics.blitPixelShader) << "made with their first use";
+  EXPECT_TRUE(EnsureBuiltInShaders());
   EXPECT_TRUE(shared());
   EXPECT_GE(MaxTextureSide(), 8192u);
   // A zero-width swap chain is made one pixel wide.
