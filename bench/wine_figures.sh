@@ -18,9 +18,9 @@ export LH_FIGURE_SECONDS=${LH_FIGURE_SECONDS:-20}
 work=$(realpath -m "$build/figures")
 rm -rf "$work"
 mkdir -p "$work"
-ffmpeg -v error -f lavfi -i "gradients=s=1920x1080:seed=3,format=rgb24" -frames:v 1 "$work/picture.png"
-ffmpeg -v error -f lavfi -i "testsrc=s=640x360:r=10:d=2" "$work/loop.gif"
-ffmpeg -v error -f lavfi -i "testsrc2=s=1920x1080:r=30" -t 20 -c:v libx264 -preset ultrafast -pix_fmt yuv420p \
+ffmpeg -v error -nostdin -f lavfi -i "gradients=s=1920x1080:seed=3,format=rgb24" -frames:v 1 "$work/picture.png"
+ffmpeg -v error -nostdin -f lavfi -i "testsrc=s=640x360:r=10:d=2" "$work/loop.gif"
+ffmpeg -v error -nostdin -f lavfi -i "testsrc2=s=1920x1080:r=30" -t 20 -c:v libx264 -preset ultrafast -pix_fmt yuv420p \
   "$work/video.mp4"
 
 exec "$here/../scripts/winerun.sh" --prefix "$build/wineprefix-figures" --timeout 900 -- bash -c '
@@ -58,8 +58,10 @@ first_present() {  # [FILE] -> "WALL CPU" in ms
   echo "none none"
 }
 cpu_ticks() { awk "{ print \$14 + \$15 }" "/proc/$app/stat"; }
-# Voluntary switches are the threads going to sleep, so one per wake-up.
-wakeups() { cat /proc/$app/task/*/status 2>/dev/null | awk "/^voluntary_ctxt_switches/ { n += \$2 } END { print n }"; }
+# Voluntary switches are the threads going to sleep: one per wake-up, and one
+# per round trip to the wineserver. The wake-ups of the loop itself are traced.
+switches() { cat /proc/$app/task/*/status 2>/dev/null | awk "/^voluntary_ctxt_switches/ { n += \$2 } END { print n }"; }
+wakeups() { grep -a -c "trace: wake" "$log" 2>/dev/null || true; }
 ticks() { grep -a -c "frame tick" "$log" 2>/dev/null || true; }
 private_kib() { awk "/^Private_(Clean|Dirty)/ { n += \$2 } END { print n }" "/proc/${1:-$app}/smaps_rollup"; }
 spread() {  # min median max of the numbers given
@@ -80,13 +82,13 @@ run_floor() {
 stop_floor() { kill $floor 2>/dev/null; wait $floor 2>/dev/null; }
 # CPU %, wake-ups per second and frame ticks over the window.
 quiet_window() {
-  local c0 w0 f0 c1 w1 f1 hz
+  local c0 w0 f0 s0 c1 w1 f1 s1 hz
   hz=$(getconf CLK_TCK)
-  c0=$(cpu_ticks); w0=$(wakeups); f0=$(ticks)
+  c0=$(cpu_ticks); w0=$(wakeups); f0=$(ticks); s0=$(switches)
   sleep "$seconds"
-  c1=$(cpu_ticks); w1=$(wakeups); f1=$(ticks)
-  awk -v c=$((c1 - c0)) -v hz=$hz -v s=$seconds -v w=$((w1 - w0)) -v f=$((f1 - f0)) \
-    "BEGIN { printf \"%5.1f %% CPU   %5.1f wake-ups/s   %d frame ticks\", 100 * c / hz / s, w / s, f }"
+  c1=$(cpu_ticks); w1=$(wakeups); f1=$(ticks); s1=$(switches)
+  awk -v c=$((c1 - c0)) -v hz=$hz -v s=$seconds -v w=$((w1 - w0)) -v f=$((f1 - f0)) -v x=$((s1 - s0)) \
+    "BEGIN { printf \"%5.1f %% CPU   %5.1f wake-ups/s   %d frame ticks   %5.1f thread switches/s\", 100 * c / hz / s, w / s, f, x / s }"
 }
 
 wine "$win/shellsim.exe" &

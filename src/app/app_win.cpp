@@ -163,6 +163,7 @@ void RunMessageLoop() {
     const bool armed = gShell.frameTimerState.armed;
     HANDLE timer = gShell.frameTimer.get();
     const DWORD wait = MsgWaitForMultipleObjectsEx(armed ? 1 : 0, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    TraceWake();
     if (!armed) {
       // While nothing animates every wake-up resets the time base, so the
       // first frame after re-arming does not see the idle time.

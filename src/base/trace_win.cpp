@@ -69,6 +69,10 @@ void TraceFrameTick() {
   if (gTracing) LogLine(u"trace: frame tick");
 }
 
+void TraceWake() {
+  if (gTracing) LogLine(u"trace: wake");
+}
+
 void TracePauseReason(const std::u16string& reason) {
   if (gTracing) LogLine(reason.empty() ? u"trace: playing" : u"trace: paused: " + reason);
 }

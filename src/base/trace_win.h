@@ -12,6 +12,8 @@ void TraceStart();
 void TraceFirstPresent();
 // "trace: frame tick" on every tick of the frame timer.
 void TraceFrameTick();
+// "trace: wake" each time the main loop's wait returns.
+void TraceWake();
 // "trace: paused: REASON", or "trace: playing" when the reason is empty.
 void TracePauseReason(const std::u16string& reason);
 

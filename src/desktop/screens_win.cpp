@@ -143,7 +143,11 @@ void ApplyScreen(Screen& screen) {
 
 bool CreateSurface(Screen& screen, bool saver) {
   TraceSpan span(u"surface");
-  HWND window = CreateSurfaceWindow(screen, saver);
+  HWND window = nullptr;
+  {
+    TraceSpan windowSpan(u"surface-window");
+    window = CreateSurfaceWindow(screen, saver);
+  }
   if (!window) {
     LogLine(u"could not create a wallpaper window");
     return false;

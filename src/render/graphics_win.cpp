@@ -144,6 +144,7 @@ ComPtr<IDXGISwapChain1> CreateSurfaceSwapChain(HWND window, UINT width, UINT hei
   desc.Scaling = DXGI_SCALING_STRETCH;
   desc.SwapEffect = DXGI_SWAP_EFFECT_FLIP_DISCARD;
   desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
+  TraceSpan span(u"swap-chain");
   ComPtr<IDXGISwapChain1> swapChain;
   if (FAILED(gGraphics.factory->CreateSwapChainForHwnd(gGraphics.device.Get(), window, &desc, nullptr, nullptr,
                                                        &swapChain)))
@@ -188,6 +189,15 @@ void Blit(ID3D11RenderTargetView* target, ID3D11ShaderResourceView* view, ID3D11
   c->Draw(3, 0);
   ID3D11ShaderResourceView* none = nullptr;
   c->PSSetShaderResources(0, 1, &none);  // a texture left bound would outlive its renderer
+  PresentFrame(swapChain);
+}
+
+void CopyWhole(ID3D11ShaderResourceView* view, IDXGISwapChain1* swapChain) {
+  ComPtr<ID3D11Resource> picture;
+  ComPtr<ID3D11Texture2D> backBuffer;
+  view->GetResource(&picture);
+  if (FAILED(swapChain->GetBuffer(0, IID_PPV_ARGS(&backBuffer)))) return;
+  gGraphics.context->CopyResource(backBuffer.Get(), picture.Get());
   PresentFrame(swapChain);
 }
 

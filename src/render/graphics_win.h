@@ -51,6 +51,9 @@ Microsoft::WRL::ComPtr<IDXGISwapChain1> CreateSurfaceSwapChain(HWND window, UINT
 // target and presents.
 void Blit(ID3D11RenderTargetView* target, ID3D11ShaderResourceView* view, ID3D11Buffer* constants, UINT width,
           UINT height, IDXGISwapChain1* swapChain);
+// Copies the texture behind `view` into buffer 0 of `swapChain` (the same
+// size and format) and presents: a picture that needs no scaling.
+void CopyWhole(ID3D11ShaderResourceView* view, IDXGISwapChain1* swapChain);
 // Unbinds what a renderer leaves on the context (target, constants, pixel
 // shader, texture), so that its objects die with it; called by destructors.
 void UnbindRenderer();
