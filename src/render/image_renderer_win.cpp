@@ -51,7 +51,7 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   surfaceWidth_ = width;
   surfaceHeight_ = height;
   IWICImagingFactory* wic = gApp.imagingFactory.Get();
-  if (!wic || !EnsureBuiltInShaders()) return false;
+  if (!wic || !gGraphics.device) return false;
   decoder_.Reset();
   if (FAILED(wic->CreateDecoderFromFilename(W(path), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                             &decoder_)))
@@ -95,6 +95,8 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   constants_ = CreateConstantBuffer();
   if (!constants_) return false;
   UpdateConstants();
+  // A picture copied pixel for pixel needs no shader (nor the compiler).
+  if (!pixelForPixel_ && !EnsureBuiltInShaders()) return false;
   TraceSpan span(u"picture");
   if (!cacheFrames_) {
     const D3D11_TEXTURE2D_DESC td = PictureTextureDesc(canvasWidth_, canvasHeight_, D3D11_USAGE_DEFAULT);
@@ -128,7 +130,7 @@ void ImageRenderer::Refresh() {
 void ImageRenderer::Draw(ID3D11ShaderResourceView* view) {
   if (pixelForPixel_)
     CopyWhole(view, swapChain_.Get());
-  else
+  else if (EnsureBuiltInShaders())  // a frame moved off pixel for pixel
     Blit(targetView_.Get(), view, constants_.Get(), surfaceWidth_, surfaceHeight_, swapChain_.Get());
 }
 

@@ -276,14 +276,18 @@ TEST_F(VideoResetTest, SaverStartThatShowsNothingIsNotRetriedUntilSomethingChang
 }
 
 // The real program starts each engine with the first wallpaper that needs it:
-// a picture never starts Media Foundation, a video never loads the compiler.
+// a picture never starts Media Foundation, a video never loads the compiler,
+// nor does a picture of the screen's size (copied, not drawn).
 TEST(EngineStart, EachEngineWaitsForTheFirstWallpaperThatNeedsIt) {
   const std::u16string picture = ScratchDir().windowsDir + u"\\engines.png";
   WritePicture(W(picture), 64, 36, [](int, int) { return 0x3080C0u; });
+  const std::u16string screenSized = ScratchDir().windowsDir + u"\\screen-sized.png";
+  WritePicture(W(screenSized), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+               [](int, int) { return 0x3080C0u; });
   const struct {
     std::u16string path;
     bool mediaFoundation, compiler;
-  } cases[] = {{picture, false, true}, {TestVideos().h264, true, false}};
+  } cases[] = {{picture, false, true}, {screenSized, false, false}, {TestVideos().h264, true, false}};
   WaitForNoShell();
   auto shell = StartShell();
   SetEnvironmentVariableW(L"LH_TRACE", L"1");
