@@ -4,9 +4,9 @@
 
 #include "base/app_facts_win.h"
 #include "base/log_win.h"
-#include "base/trace_win.h"
 #include "base/main_timers.h"
 #include "base/settings_store_win.h"
+#include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "desktop/desktop_host.h"
 #include "desktop/desktop_host_win.h"

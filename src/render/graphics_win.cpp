@@ -30,8 +30,9 @@ bool CreateDevice(D3D_DRIVER_TYPE type, UINT flags) {
   return true;
 }
 
-// The compiler is loaded with its first use: only pictures, GIFs and users'
-// shader files need it, and a video or web wallpaper starts without it.
+// The compiler is loaded with its first use: only pictures drawn scaled and
+// users' shader files need it; a video, a web page or a picture of the
+// screen's own size starts without it.
 pD3DCompile LoadCompiler() {
   static pD3DCompile compile = [] {
     TraceSpan span(u"shader-compiler");
