@@ -12,29 +12,33 @@
 #include "app/autostart_win.h"
 #include "app/command_line.h"
 #include "app/frame_timer_win.h"
+#include "app/library_host_win.h"
 #include "app/main_window_win.h"
+#include "app/screens_apply_win.h"
 #include "app/tray_win.h"
 #include "base/crash_log_win.h"
 #include "base/log_win.h"
 #include "base/media_foundation_win.h"
+#include "base/paths.h"
 #include "base/settings_store_win.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "bake/bake_child_win.h"
 #include "bake/bake_thread_win.h"
 #include "desktop/screens_win.h"
+#include "library/library_host_win.h"
 #include "library/library_window_win.h"
 #include "library/samples_win.h"
 #include "pause/badges_win.h"
 #include "render/graphics_win.h"
-#include "render/web_environment_win.h"
+#include "webview/web_environment_win.h"
 
 namespace {
 
-// The layers below reach the main window's timers and the Run key through these.
+// The layers below reach the main window's timers and the rest of the program through these.
 void ConnectLayers() {
   SetMainTimers(&MainWindowTimers());
-  SetLibraryAutostart(&RunKeyAutostart());
+  SetLibraryHost(&WindowsHost());
 }
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -55,19 +59,40 @@ bool TakeSingleInstance() {
   return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
-void ComputeFolders() {
+// Without a roaming folder there is nowhere to keep the settings: say so once,
+// in the temporary folder's log and on screen, rather than write them elsewhere.
+void ReportNoDataFolder() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+  if (length > 0 && length <= MAX_PATH) {
+    SetLogFolder(std::u16string(reinterpret_cast<const char16_t*>(temp), length - 1));
+    LogLine(u"no roaming application-data folder; nothing is saved");
+  }
+  MessageBoxW(nullptr,
+              L"Lumenhollow cannot find your roaming application-data folder, so it has nowhere to keep its "
+              L"settings and will close.",
+              L"Lumenhollow", MB_ICONERROR | MB_OK);
+}
+
+// False when there is no data folder; the program must not go on.
+bool ComputeFolders() {
   wchar_t exe[260] = {};
   GetModuleFileNameW(nullptr, exe, 260);
   PathRemoveFileSpecW(exe);
   gApp.exeDir = U16(exe);
   PWSTR roaming = nullptr;
-  SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming);
-  gApp.dataDir = U16(roaming) + u"\\Lumenhollow";
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming)))
+    gApp.dataDir = DataFolderUnder(U16(roaming));
+  CoTaskMemFree(roaming);
+  if (gApp.dataDir.empty()) {
+    ReportNoDataFolder();
+    return false;
+  }
   SetLogFolder(gApp.dataDir);
   RecordCrashesInLog();
   TraceStart();
-  CoTaskMemFree(roaming);
   CreateDirectoryW(W(gApp.dataDir), nullptr);
+  return true;
 }
 
 void CreateImagingFactory() {
@@ -121,7 +146,7 @@ void RegisterWindowClasses() {
 
 void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
   // Re-setting the timer restarts it: a burst of events gives one decision.
-  SetTimer(gApp.mainWindow, TIMER_REDECIDE, 150, nullptr);
+  Timers().Arm(TIMER_REDECIDE, 150);
 }
 
 void CreateMainWindow() {
@@ -155,8 +180,6 @@ void Step(const char16_t* name, F step) {
 
 void RunMessageLoop() {
   LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&counter);
-  gShell.qpcFrequency = counter.QuadPart;
   QueryPerformanceCounter(&counter);
   gShell.lastFrameCounter = counter.QuadPart;
   for (;;) {
@@ -213,7 +236,7 @@ int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
   ConnectLayers();
   gShell.trayStart = commandLine.tray;
   gApp.tourRequested = commandLine.tour;
-  ComputeFolders();
+  if (!ComputeFolders()) return 1;
   // Media Foundation waits for the first video or bake (StartMediaFoundation).
   Step(u"com", [] { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); });
   Step(u"imaging", CreateImagingFactory);
@@ -226,7 +249,7 @@ int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
   // icon being first, and the first Present comes sooner.
   Step(u"screens", RebuildScreens);
   Step(u"tray", AddTrayIcon);
-  SetTimer(gApp.mainWindow, TIMER_HOUSEKEEPING, 1000, nullptr);
+  Timers().Arm(TIMER_HOUSEKEEPING, 1000);
   if (!gShell.trayStart || gShell.firstRun) Step(u"library", OpenLibraryWindow);
   RunMessageLoop();
   Shutdown();
