@@ -94,6 +94,8 @@ HWND WaitForWindow(const wchar_t* className, DWORD pid, DWORD timeoutMs);
 int CountProcessWindows(const wchar_t* className, DWORD pid);
 // The current directory of process `pid`, read from its process parameters.
 std::wstring CurrentDirectoryOf(DWORD pid);
+// Whether process `pid` has loaded the module named `name` ("d3d11.dll").
+bool LoadsModule(DWORD pid, const wchar_t* name);
 // Exits the program through its tray menu; its exit code, or STILL_ACTIVE.
 DWORD ExitThroughTray(App& app);
 
