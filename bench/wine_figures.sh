@@ -18,6 +18,7 @@ rm -rf "$work"
 mkdir -p "$work"
 ffmpeg -v error -f lavfi -i "gradients=s=1920x1080:seed=3,format=rgb24" -frames:v 1 "$work/picture.png"
 ffmpeg -v error -f lavfi -i "testsrc=s=640x360:r=10:d=2" "$work/loop.gif"
+ffmpeg -v error -f lavfi -i "testsrc2=s=1920x1080:r=30:d=4" -c:v libx264 -preset ultrafast -pix_fmt yuv420p "$work/video.mp4"
 
 exec "$here/../scripts/winerun.sh" --prefix "$build/wineprefix-figures" --timeout 900 -- bash -c '
 set -uo pipefail
@@ -31,6 +32,7 @@ picture=$(winepath -w "$work/picture.png")
 runtime=$(find "$win/fakewebview" -path "*/EBWebView/x64/EmbeddedBrowserWebView.dll" 2>/dev/null | head -n1)
 [ -n "$runtime" ] && export WEBVIEW2_BROWSER_EXECUTABLE_FOLDER=$(winepath -w "$(dirname "$(dirname "$(dirname "$runtime")")")")
 gif=$(winepath -w "$work/loop.gif")
+video=$(winepath -w "$work/video.mp4")
 
 settings() {  # settings WALLPAPER GPU_EFFECTS: the one wallpaper spans the screen
   # No pause rule of the simulated desktop may stand in for "Pause all".
@@ -109,6 +111,24 @@ echo "  animated GIF playing, ${seconds} s    $(quiet_window)   (reference)"
 wine "$win/lhctl.exe" pause
 sleep 1
 echo "  Pause all on that GIF, ${seconds} s   $(quiet_window)   target 0.0 %, 0 ticks"
+stop_app
+
+# Stop mode: a program rule for notepad.exe stops the video while notepad runs.
+settings "$video" 0
+printf "pauseAction=stop\r\nrule=running,notepad.exe\r\n" >> "$data/lumenhollow.ini"
+start_app
+first_present >/dev/null
+sleep 3
+playing=$(( $(private_kib) / 1024 ))
+wine notepad.exe &
+notepad=$!
+for _ in $(seq 100); do grep -a -q "paused for notepad.exe" "$log" && break; sleep 0.1; done
+sleep 3  # the working-set trim follows the stop
+stopped=$(( $(private_kib) / 1024 ))
+echo "  private memory, 1080p H.264 video  $playing MiB playing, $stopped MiB stopped for a program rule,"
+echo "                                   $(( $(private_kib $shell) / 1024 )) MiB the floor (shellsim.exe, a bare Win32 program)"
+wine taskkill.exe /F /IM notepad.exe >/dev/null 2>&1
+wait $notepad 2>/dev/null
 stop_app
 kill $shell 2>/dev/null
 wait $shell 2>/dev/null

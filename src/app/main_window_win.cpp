@@ -12,6 +12,7 @@
 #include "base/log_win.h"
 #include "base/settings_store_win.h"
 #include "bake/bake_thread_win.h"
+#include "desktop/rotation_win.h"
 #include "desktop/screens_win.h"
 #include "library/library_host_win.h"
 #include "library/library_window_win.h"
@@ -53,6 +54,9 @@ void OnCommand(UINT id) {
       SetStartWithWindows(!StartsWithWindows());
       SendState();
       break;
+    case kCommandNextWallpaper:
+      UpdateRotations(true);
+      break;
     case kCommandExit:
       DestroyWindow(gApp.mainWindow);
       break;
@@ -90,6 +94,7 @@ void Housekeeping() {
     RebuildScreens();
   }
   DecidePause();
+  UpdateRotations(false);
   UpdateUsageFigures();
   SetTrayTip(FormatTrayTip(gUsage.cpuPercent, gUsage.privateBytes, !CurrentPauseReason().empty()));
   if (LibraryWindowExists()) SendState();
@@ -121,6 +126,9 @@ void OnTimer(HWND window, UINT_PTR id) {
     case TIMER_SAVE_SETTINGS:
       KillTimer(window, id);
       SaveSettings();
+      break;
+    case TIMER_ROTATE:
+      UpdateRotations(false);
       break;
     default:
       break;
@@ -154,7 +162,7 @@ void OnTrayCallback(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(lParam)) {
     case WM_CONTEXTMENU:
       ShowTrayMenu(static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam)), gUserFacts.userPaused,
-                   StartsWithWindows());
+                   StartsWithWindows(), !gSettings.rotations.empty());
       break;
     case NIN_SELECT:
     case NIN_KEYSELECT:

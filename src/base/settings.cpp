@@ -94,7 +94,10 @@ void ParseRotation(std::u16string_view value, Rotation& r) {
 std::u16string FormatRotation(const Rotation& r) {
   std::string text = std::to_string(r.minutes) + (r.shuffled ? ",shuffled," : ",listed,") +
                      std::to_string(r.position) + ',' + std::to_string(r.due) + ',' + std::to_string(r.pausedAt) + ',';
-  for (size_t i = 0; i < r.round.size(); ++i) text += (i ? " " : "") + std::to_string(r.round[i]);
+  for (size_t i = 0; i < r.round.size(); ++i) {
+    if (i > 0) text += ' ';
+    text += std::to_string(r.round[i]);
+  }
   return AsciiToUtf16(text);
 }
 

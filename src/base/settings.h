@@ -77,7 +77,7 @@ inline constexpr IntRange kIdleRange{0, 2};
 inline constexpr IntRange kIdleMinRange{1, 120};
 // "set fps" from the library page stops here, though the file allows more.
 inline constexpr IntRange kPageFpsRange{5, 120};
-inline constexpr IntRange kRotationMinutesRange{1, 24 * 60};
+inline constexpr IntRange kRotationMinutesRange{1, 1440};  // a minute to a day
 // Beyond these a file or the page is not something a person made; the rest is dropped.
 inline constexpr size_t kMaxRotations = 64;
 inline constexpr size_t kMaxRotationItems = 500;

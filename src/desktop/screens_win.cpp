@@ -9,6 +9,7 @@
 #include "base/wide_win.h"
 #include "desktop/desktop_host.h"
 #include "desktop/desktop_host_win.h"
+#include "desktop/rotation.h"
 #include "desktop/screen_model.h"
 #include "library/library_host_win.h"
 #include "pause/pause_win.h"
@@ -60,7 +61,8 @@ BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM) {
   const bool ok = EnumDisplayDevicesW(info.szDevice, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME);
   const std::u16string gdiName = U16(info.szDevice);
   screen->key = StableScreenKey(ok, U16(device.DeviceID), gdiName);
-  if (MigrateScreenKey(gSettings.assignments, screen->key, gdiName)) SaveSettings();
+  const bool moved = MigrateScreenKey(gSettings.assignments, screen->key, gdiName);
+  if (MigrateRotationKey(gSettings.rotations, screen->key, gdiName) || moved) SaveSettings();
   if (auto it = gFriendlyNames.find(gdiName); it != gFriendlyNames.end()) screen->friendlyName = it->second;
   gScreens.push_back(std::move(screen));
   return TRUE;
@@ -147,10 +149,18 @@ bool CreateSurface(Screen& screen, bool saver) {
     return false;
   }
   screen.window = window;
+  return RestartRenderer(screen);
+}
+
+bool RestartRenderer(Screen& screen) {
+  // A new renderer plays; the next pause decision pauses it when it must.
+  screen.released = false;
+  screen.paused = false;
   const int width = screen.bounds.right - screen.bounds.left;
   const int height = screen.bounds.bottom - screen.bounds.top;
   const std::u16string key = screen.spanning ? u"span" : screen.key;
-  const bool ok = StartRenderer(screen, ClassifyMedia(screen.path), window, width, height, key);
+  const bool ok =
+      StartRenderer(screen, ClassifyMedia(screen.path), static_cast<HWND>(screen.window), width, height, key);
   if (!ok) {
     LogLine(u"could not load " + screen.path);
     DestroySurface(screen);
@@ -163,6 +173,7 @@ void DestroySurface(Screen& screen) {
   if (screen.window && IsWindow(static_cast<HWND>(screen.window))) DestroyWindow(static_cast<HWND>(screen.window));
   screen.window = nullptr;
   screen.paused = false;
+  screen.released = false;
 }
 
 void DestroyAllSurfaces() {

@@ -18,6 +18,8 @@ void ApplyScreen(Screen& screen);
 // Creates the window and renderer for the record's path: a surface behind the
 // icons, or a topmost screensaver window.
 bool CreateSurface(Screen& screen, bool saver);
+// Starts the record's renderer again in its window after a stop released it.
+bool RestartRenderer(Screen& screen);
 // Destroys the record's renderer and window; the record stays.
 void DestroySurface(Screen& screen);
 // DestroySurface on every record of the screens list, then empties it.

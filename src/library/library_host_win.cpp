@@ -6,6 +6,7 @@
 #include "base/main_timers.h"
 #include "base/settings_store_win.h"
 #include "bake/bake_jobs.h"
+#include "desktop/rotation_win.h"
 #include "desktop/screens_win.h"
 #include "library/autostart.h"
 #include "library/file_probe_win.h"
@@ -44,6 +45,10 @@ class WindowsLibraryHost final : public LibraryHost {
   bool CanApplyScreensInPlace() override {
     return gGraphics.device && gDesktopHost && IsWindow(gDesktopHost);
   }
+
+  int64_t UnixNow() override { return ::UnixNow(); }
+  uint32_t RandomBelow(uint32_t bound) override { return RotationRandomBelow(bound); }
+  void UpdateRotations(bool advanceAll) override { ::UpdateRotations(advanceAll); }
 
   void ClearRenderingStopped() override { ClearGpuResetStop(); }
 

@@ -1,8 +1,11 @@
 #include "pause/pause_win.h"
 
+#include <algorithm>
+
 #include <windows.h>
 #include <dwmapi.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include "base/main_timers.h"
 #include "base/settings_store_win.h"
@@ -82,6 +85,52 @@ ForegroundFacts GatherForeground() {
   return f;
 }
 
+std::u16string ProcessFileName(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return {};
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  const bool ok = QueryFullProcessImageNameW(process, 0, path, &size);
+  CloseHandle(process);
+  return ok ? std::u16string(ProgramFileName(U16(path))) : std::u16string();
+}
+
+// One snapshot of the process list per pass, and only when a rule asks.
+ProgramFacts GatherPrograms(const RuleNeeds& needs) {
+  ProgramFacts programs;
+  if (needs.running) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+      PROCESSENTRY32W entry{};
+      entry.dwSize = sizeof entry;
+      for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        programs.running.push_back(U16(entry.szExeFile));
+      CloseHandle(snapshot);
+    }
+  }
+  if (needs.foreground) {
+    DWORD pid = 0;
+    if (HWND window = GetForegroundWindow()) GetWindowThreadProcessId(window, &pid);
+    if (pid != 0) programs.foreground = ProcessFileName(pid);
+  }
+  return programs;
+}
+
+// Stop mode: renderers of paused screens go while the game or program runs,
+// and come back, in the same windows, before the screens play again.
+void RestartReleasedRenderers() {
+  for (auto& screen : gScreens)
+    if (screen->released && screen->window) RestartRenderer(*screen);
+}
+
+void ReleasePausedRenderers() {
+  for (auto& screen : gScreens) {
+    if (!screen->renderer || !screen->paused) continue;
+    screen->renderer.reset();
+    screen->released = true;
+  }
+}
+
 PauseFacts GatherPauseFacts() {
   PauseFacts facts;
   TakePauseSettings(gSettings, facts);
@@ -103,6 +152,7 @@ PauseFacts GatherPauseFacts() {
     facts.foreground = GatherForeground();
   }
   if (facts.pauseCovered) EnumWindows(GatherWindow, reinterpret_cast<LPARAM>(&facts.windows));
+  facts.programs = GatherPrograms(NeedsOfRules(facts.rules));
   return facts;
 }
 
@@ -121,10 +171,15 @@ bool ScreensaverRunning() { return !gSavers.empty(); }
 
 void DecidePause() {
   const PauseDecision decision = DecidePause(GatherPauseFacts(), gScreens);
-  std::u16string reason(PauseReasonText(decision.reason));
+  std::u16string reason = PauseReasonLine(decision);
   if (reason != gPauseReason) TracePauseReason(reason);
   gPauseReason = std::move(reason);
-  const bool changed = ApplyPauseDecision(gScreens, decision);
+  if (!decision.release) RestartReleasedRenderers();
+  bool changed = ApplyPauseDecision(gScreens, decision);
+  if (decision.release) {
+    changed |= std::any_of(gScreens.begin(), gScreens.end(), [](const auto& s) { return s->renderer && s->paused; });
+    ReleasePausedRenderers();
+  }
   Timers().UpdateFrameTimer();
   if (changed) Timers().Arm(TIMER_TRIM, 2000);
 }
