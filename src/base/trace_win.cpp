@@ -41,3 +41,9 @@ void TraceFrameTick() {
 void TracePauseReason(const std::u16string& reason) {
   if (gTracing) LogLine(reason.empty() ? u"trace: playing" : u"trace: paused: " + reason);
 }
+
+void TraceRenderers(bool released, int count) {
+  if (gTracing && count > 0)
+    LogLine((released ? u"trace: renderers released: " : u"trace: renderers restarted: ") +
+            AsciiToUtf16(std::to_string(count)));
+}

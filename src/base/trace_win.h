@@ -13,3 +13,5 @@ void TraceFirstPresent();
 void TraceFrameTick();
 // "trace: paused: REASON", or "trace: playing" when the reason is empty.
 void TracePauseReason(const std::u16string& reason);
+// "trace: renderers released: N" or "... restarted: N" when stop mode let N go or brought them back.
+void TraceRenderers(bool released, int count);

@@ -44,7 +44,8 @@ void UpdateRotations(bool advanceAll) {
   const int64_t now = UnixNow();
   const UsableWallpaper usable = [](const std::u16string& path) { return IsUsableWallpaper(path); };
   std::vector<std::u16string> keys;
-  bool changed = false;
+  std::vector<Screen*> changed;
+  bool stopped = false;
   for (auto& screen : gScreens) {
     const auto found = gSettings.rotations.find(RotationKey(*screen));
     if (found == gSettings.rotations.end() || !Showing(*screen)) continue;
@@ -54,16 +55,18 @@ void UpdateRotations(bool advanceAll) {
     if (!advanceAll && !RotationDue(rotation, now)) continue;
     const RotationStep step = AdvanceRotation(rotation, now, usable, RotationRandomBelow);
     for (const std::u16string& path : step.skipped) LogLine(RotationSkipMessage(path));
-    changed = true;
     if (step.path.empty()) {
       LogLine(RotationStoppedMessage(found->first));
+      stopped = true;
       continue;
     }
     (screen->spanning ? gSettings.span : gSettings.assignments[screen->key]) = step.path;
-    ApplyScreen(*screen);
+    changed.push_back(screen.get());
   }
-  if (changed) {
-    SaveSettings();
+  // Saved before the surfaces change, as a page command does.
+  if (stopped || !changed.empty()) SaveSettings();
+  for (Screen* screen : changed) ApplyScreen(*screen);
+  if (!changed.empty()) {
     DecidePause();
     SendState();
   }

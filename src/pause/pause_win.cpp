@@ -119,16 +119,21 @@ ProgramFacts GatherPrograms(const RuleNeeds& needs) {
 // Stop mode: renderers of paused screens go while the game or program runs,
 // and come back, in the same windows, before the screens play again.
 void RestartReleasedRenderers() {
+  int count = 0;
   for (auto& screen : gScreens)
-    if (screen->released && screen->window) RestartRenderer(*screen);
+    if (screen->released && screen->window) count += RestartRenderer(*screen);
+  TraceRenderers(false, count);
 }
 
 void ReleasePausedRenderers() {
+  int count = 0;
   for (auto& screen : gScreens) {
     if (!screen->renderer || !screen->paused) continue;
     screen->renderer.reset();
     screen->released = true;
+    ++count;
   }
+  TraceRenderers(true, count);
 }
 
 PauseFacts GatherPauseFacts() {

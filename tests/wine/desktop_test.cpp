@@ -236,13 +236,18 @@ TEST_F(Desktop, RotationTakesTurnsThroughTheTrayAndGoesOnAfterARestart) {
   App app(L"--tray");
   HWND main = WaitForWindow(kMainClass, app.Pid(), 15000);
   ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(WaitUntil([&] { return showing() == shows(1); }, 15000)) << showing();
-  HWND surface = nullptr;
+  // Read seldom: the program does not save while another process has the file open.
+  EXPECT_TRUE(WaitUntil([&] { return Pump(400), showing() == shows(1); }, 15000)) << showing();
+  // A sent message is handled once the program is done with the change, and "Next
+  // wallpaper" sent so returns after it saved and made the surface anew.
+  DWORD_PTR result = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result));
   for (size_t next : {2u, 0u, 1u}) {
-    ASSERT_TRUE(WaitUntil([&] { return (surface = FindSurface()) != nullptr; }, 15000)) << ProgramLog();
-    PostMessageW(main, WM_COMMAND, 5, 0);  // "Next wallpaper"
-    EXPECT_TRUE(WaitUntil([&] { return showing() == shows(next); }, 15000)) << showing();
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(surface); }, 15000)) << "the surface is made anew";
+    HWND surface = FindSurface();
+    ASSERT_NE(surface, nullptr) << ProgramLog();
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_COMMAND, 5, 0, SMTO_NORMAL, 15000, &result));
+    EXPECT_EQ(showing(), shows(next));
+    EXPECT_FALSE(IsWindow(surface));
   }
   EXPECT_EQ(ExitThroughTray(app), 0u);
   // The next change is an hour away: a restart keeps the picture showing.
@@ -278,9 +283,12 @@ TEST_F(Desktop, ARuleForARunningProgramPausesWithItsName) {
   TerminateProcess(notepad.hProcess, 0);
   WaitForSingleObject(notepad.hProcess, 5000);
   CloseHandle(notepad.hProcess);
-  EXPECT_TRUE(WaitUntil([] { return ProgramLog().find("trace: playing") != std::string::npos; }, 15000))
-      << ProgramLog();
   // Stopped and started again in the same window: the surface stays.
+  EXPECT_TRUE(WaitUntil([] { return ProgramLog().find("trace: renderers restarted: 1") != std::string::npos; },
+                        15000))
+      << ProgramLog();
+  const std::string log = ProgramLog();
+  EXPECT_LT(log.find("trace: renderers released: 1"), log.find("trace: playing")) << log;
   EXPECT_NE(FindSurface(), nullptr);
   EXPECT_EQ(ProgramLog().find("could not"), std::string::npos) << ProgramLog();
   EXPECT_EQ(ExitThroughTray(app), 0u);
