@@ -17,9 +17,9 @@ using UsableWallpaper = std::function<bool(const std::u16string& path)>;
 // The item showing; empty for a rotation without items.
 std::u16string CurrentRotationItem(const Rotation& rotation);
 
-// (Re)starts after an edit: a new round that begins with `showing` when it is
-// one of the items (else with the first of the round), due one interval from
-// now, playing.
+// (Re)starts after an edit: a new round at `showing` when it is one of the
+// items (listed: from its place; shuffled: the round opens with it), else at
+// the round's first item; due one interval from now, playing.
 void StartRotation(Rotation& rotation, std::u16string_view showing, int64_t now, const RandomBelow& random);
 
 struct RotationStep {
