@@ -5,14 +5,16 @@
 
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"
+#include "app/gpu_recovery_win.h"
 #include "app/main_window_win.h"
+#include "app/screens_apply_win.h"
+#include "app/screensaver_win.h"
 #include "base/files_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "desktop/screens_win.h"
 #include "harness_win.h"
 #include "pause/pause_win.h"
-#include "render/gpu_reset_win.h"
 #include "render/graphics_win.h"
 #include "render/video_renderer_win.h"
 
@@ -174,8 +176,7 @@ class VideoResetTest : public VideoTest {
  protected:
   void SetUp() override {
     VideoTest::SetUp();
-    gGpuResets = {};
-    gRenderingStopped = false;
+    ClearGpuResetStop();
     UseTestMainWindow();
     WNDCLASSW saver{};
     saver.lpfnWndProc = SaverWindowProc;
@@ -186,8 +187,7 @@ class VideoResetTest : public VideoTest {
   }
   void TearDown() override {
     EndScreensaver();
-    gGpuResets = {};
-    gRenderingStopped = false;
+    ClearGpuResetStop();
     gDeviceLost = false;
     VideoTest::TearDown();
   }

@@ -8,7 +8,7 @@
 #include "desktop/screens_win.h"
 #include "harness_win.h"
 #include "render/renderer_factory_win.h"
-#include "render/web_environment_win.h"
+#include "webview/web_environment_win.h"
 
 using namespace harness;
 

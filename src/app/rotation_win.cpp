@@ -1,16 +1,16 @@
-#include "desktop/rotation_win.h"
+#include "app/rotation_win.h"
 
 #include <windows.h>
 
 #include <random>
 
+#include "app/screens_apply_win.h"
 #include "base/log_win.h"
 #include "base/main_timers.h"
 #include "base/settings_store_win.h"
 #include "desktop/rotation.h"
 #include "desktop/screens_win.h"
 #include "library/library_host_win.h"
-#include "pause/pause_win.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // Recovery after the graphics driver resets or removes the device.
 #include "render/gpu_reset.h"
 
-// While set, no device is created and no surface is made.
-extern bool gRenderingStopped;
-extern GpuResetCounter gGpuResets;
+// After a second reset within five minutes: no device is created and no
+// surface is made until ClearGpuResetStop.
+bool RenderingStopped();
 
 // Throws the rendering state away, shows the system wallpaper and either
 // rebuilds in 15 seconds or, after a second reset within five minutes, stops.
