@@ -95,7 +95,12 @@ void ApplyScreen(Screen& screen) {
 }
 
 bool CreateSurface(Screen& screen, bool saver) {
-  HWND window = CreateSurfaceWindow(screen, saver);
+  TraceSpan span(u"surface");
+  HWND window = nullptr;
+  {
+    TraceSpan windowSpan(u"surface-window");
+    window = CreateSurfaceWindow(screen, saver);
+  }
   if (!window) {
     LogLine(u"could not create a wallpaper window");
     return false;
