@@ -33,12 +33,29 @@ TEST(GifTimeline, ShowsEachFrameForItsDelayAndWraps) {
       {"a long frame holds", {0.5, 0.25}, {0.25, 0.125, 0.125, 0.25}, {1, 0}},
       {"due exactly at the delay", {0.25, 0.25}, {0.25}, {1}},
       {"a stall shows the next frame, not a later one", {0.1, 0.1, 0.1}, {2.0}, {1}},
-      {"the next frame's delay starts afresh", {0.25, 0.5, 0.25}, {0.375, 0.25, 0.25}, {1, 2}},
+      {"an overstay comes off the next frame", {0.25, 0.5, 0.25}, {0.375, 0.375}, {1, 2}},
+      {"after a stall one frame is hurried, then the pace is kept",
+       {0.25, 0.25, 0.25, 0.25},
+       {1.0, 0.125, 0.125, 0.125},
+       {1, 2, 3}},
   };
   for (const Case& c : cases) {
     GifTimeline timeline(static_cast<uint32_t>(c.delays.size()));
     for (uint32_t i = 0; i < c.delays.size(); ++i) timeline.SetDelay(i, c.delays[i]);
     EXPECT_EQ(Play(timeline, c.ticks), c.shown) << c.name;
+  }
+}
+
+TEST(GifTimeline, KeepsTheGifsRateBetweenTicks) {
+  // Frames of 4 and 10 hundredths on a 30 fps timer: whole seconds hold 25
+  // and 10 frames, not the 15 and 7.5 that rounding up to ticks gives.
+  for (const auto& [delay, perSecond] : {std::pair{0.04, 25u}, std::pair{0.1, 10u}}) {
+    GifTimeline timeline(4);
+    for (uint32_t i = 0; i < 4; ++i) timeline.SetDelay(i, delay);
+    const std::vector<double> ticks(3 * 30 + 1, 1.0 / 30);
+    const size_t shown = Play(timeline, ticks).size();
+    EXPECT_GE(shown, 3 * perSecond - 1) << delay;
+    EXPECT_LE(shown, 3 * perSecond + 1) << delay;
   }
 }
 
