@@ -71,8 +71,9 @@ void Housekeeping() {
   CheckDeviceRemoved();
   LASTINPUTINFO input{sizeof input, 0};
   GetLastInputInfo(&input);
-  IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), gUserFacts.locked,
-                 gUserFacts.userPaused, false};
+  const SaverBar bar = GatherSaverBar();
+  IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), bar.locked,
+                 gUserFacts.userPaused, false, bar.displayOff, bar.onBattery};
   IdleVerdict verdict = JudgeIdle(gSettings, idle);
   if (verdict.away != gUserFacts.away) {
     gUserFacts.away = verdict.away;
@@ -130,6 +131,7 @@ void OnTimer(HWND window, UINT_PTR id) {
 void OnPowerBroadcast(HWND window, WPARAM event, LPARAM data) {
   switch (event) {
     case PBT_APMPOWERSTATUSCHANGE:
+      WatchScreensaverInput();
       DecidePause();
       break;
     case PBT_APMRESUMEAUTOMATIC:
@@ -141,6 +143,7 @@ void OnPowerBroadcast(HWND window, WPARAM event, LPARAM data) {
       if (setting && setting->PowerSetting == kConsoleDisplayState && setting->DataLength > 0) {
         // 0 off, 1 on, 2 dimmed: a dimmed display is still on.
         gUserFacts.displayOff = *reinterpret_cast<const DWORD*>(setting->Data) == 0;
+        WatchScreensaverInput();
         DecidePause();
       }
       break;
@@ -192,6 +195,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_WTSSESSION_CHANGE:
       if (wParam == WTS_SESSION_LOCK) gUserFacts.locked = true;
       if (wParam == WTS_SESSION_UNLOCK) gUserFacts.locked = false;
+      WatchScreensaverInput();
       DecidePause();
       return 0;
     case WM_APP_TRAY:

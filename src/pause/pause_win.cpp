@@ -152,6 +152,14 @@ void StartScreensaver(bool preview) {
   DecidePause();
 }
 
+SaverBar GatherSaverBar() {
+  SYSTEM_POWER_STATUS power{};
+  const bool known = GetSystemPowerStatus(&power);
+  return SaverBar{gUserFacts.locked, gUserFacts.displayOff, IsOnBattery(known, power.ACLineStatus)};
+}
+
 void WatchScreensaverInput() {
-  if (SaverShouldEnd(gSaverClock, LastInputTick(), GetTickCount64())) EndScreensaver();
+  if (gSavers.empty()) return;
+  const bool barred = SaverBarred(gSettings, GatherSaverBar(), gSaverClock.preview());
+  if (SaverShouldEnd(gSaverClock, LastInputTick(), GetTickCount64(), barred)) EndScreensaver();
 }

@@ -2,6 +2,8 @@
 // The pause decision and screensaver mode, carried out on the real system.
 #include <string>
 
+#include "pause/saver.h"
+
 // Facts the main window records from the tray, the idle check and the
 // session and power notifications.
 struct UserPauseFacts {
@@ -22,6 +24,10 @@ void StartScreensaver(bool preview);
 // Destroys the saver windows and stops watching input; also run before a GPU
 // reset releases the device the savers draw with.
 void EndScreensaver();
-// The TIMER_SAVER action: ends the mode on input or at the preview's end.
+// The TIMER_SAVER action: ends the mode on input, at the preview's end, or
+// once the session is locked, the display off or (pauseBattery) on battery;
+// also run at once when one of these changes.
 void WatchScreensaverInput();
+// The lock, display and power facts that bar the screensaver.
+SaverBar GatherSaverBar();
 bool ScreensaverRunning();

@@ -69,6 +69,29 @@ TEST_F(RenderTest, PictureFitsWithBarsFillsCroppedAndFollowsPanAndZoom) {
   EXPECT_COLOUR(s, 300, 160, 0, 0, 255);
 }
 
+TEST_F(RenderTest, PhotoStoredSidewaysStandsUpright) {
+  // Stored 64 x 32, red above blue, with Exif orientation 6 (turn clockwise):
+  // upright it is 32 x 64, blue on the left and red on the right.
+  // Wine's JPEG encoder mixes the channels up, so ImageMagick writes the picture.
+  const std::string jpg = ScratchDir().unixDir + "/portrait.jpg";
+  ASSERT_TRUE(RunLinux("convert -size 64x16 xc:red -size 64x16 xc:blue -append " + jpg + ".tmp.jpg && mv " + jpg +
+                           ".tmp.jpg " + jpg,
+                       jpg, 20000));
+  const std::u16string path = File("portrait.jpg");
+  const std::string tiff("II\x2A\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0", 26);
+  const std::string body = std::string("Exif\0\0", 6) + tiff;
+  std::string jpeg = ReadFileBytes(W(path));
+  jpeg.insert(2, std::string("\xFF\xE1\0", 3) + static_cast<char>(body.size() + 2) + body);
+  WriteFileBytes(W(path), jpeg);
+  ImageRenderer r(gSettings.frames, gSettings.fit);
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  EXPECT_EQ(r.canvasWidth(), 32u);
+  EXPECT_EQ(r.canvasHeight(), 64u);
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, 60, 90, 0, 0, 255);
+  EXPECT_COLOUR(s, 260, 90, 255, 0, 0);
+}
+
 TEST_F(RenderTest, AnimatedGifShowsItsFramesInTurnFromTheCache) {
   // Frame 0 all red (0.5 s); frame 1 green over the left half (1 s, then
   // disposed to black); frame 2 blue over the right half (0.2 s).

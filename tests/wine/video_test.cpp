@@ -258,6 +258,30 @@ TEST_F(VideoResetTest, ResetEndsTheSaverAndEveryEngineBeforeTheDeviceGoesThenRec
   EXPECT_TRUE(TickUntil(nullptr, [] { return AllReady(gSavers); })) << ReadLog();
 }
 
+TEST_F(VideoResetTest, LockAndDisplayOffEndTheScreensaver) {
+  const std::u16string still = File("still.png");
+  WritePicture(W(still), 2, 2, [](int, int) { return 0xFF0000u; });
+  gSettings.assignments = {{u"A", still}};
+  gScreens.push_back(Record(u"A"));
+  // GUID_CONSOLE_DISPLAY_STATE with the value 0: the display went off.
+  struct {
+    POWERBROADCAST_SETTING head;
+    BYTE rest[3];
+  } displayOff{{{0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}}, 4, {0}}, {}};
+  const std::pair<UINT, std::pair<WPARAM, LPARAM>> events[] = {
+      {WM_WTSSESSION_CHANGE, {WTS_SESSION_LOCK, 0}},
+      {WM_POWERBROADCAST, {PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&displayOff)}},
+  };
+  for (const auto& [message, args] : events) {
+    gUserFacts = {};
+    StartScreensaver(true);  // a preview would run 6 s: only the event can end it now
+    ASSERT_TRUE(ScreensaverRunning()) << ReadLog();
+    MainWindowProc(gApp.mainWindow, message, args.first, args.second);
+    EXPECT_FALSE(ScreensaverRunning()) << message;
+  }
+  gUserFacts = {};
+}
+
 TEST_F(VideoResetTest, SaverStartThatShowsNothingIsNotRetriedUntilSomethingChanges) {
   // A picture that is there but does not decode: each try logs its failure.
   const std::u16string missing = File("broken.png");

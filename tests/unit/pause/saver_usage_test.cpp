@@ -82,6 +82,30 @@ TEST(SaverWatch, GracePreviewAndInput) {
   clock = StartSaverClock(7, 100, true);
   EXPECT_FALSE(SaverShouldEnd(clock, 7, 6100));
   EXPECT_TRUE(SaverShouldEnd(clock, 7, 6101));
+  // A bar ends it at once, even inside the grace.
+  clock = StartSaverClock(7, 100, false);
+  EXPECT_TRUE(SaverShouldEnd(clock, 7, 200, true));
+}
+
+TEST(SaverWatch, LockDisplayOffAndBatteryBarTheSaver) {
+  Settings s;
+  struct Case {
+    const char* name;
+    bool pauseBattery;
+    SaverBar bar;
+    bool preview, barred;
+  } cases[] = {
+      {"nothing against it", true, {}, false, false},
+      {"locked", false, {true, false, false}, false, true},
+      {"display off", false, {false, true, false}, true, true},
+      {"on battery with pauseBattery", true, {false, false, true}, false, true},
+      {"on battery without pauseBattery", false, {false, false, true}, false, false},
+      {"a preview on battery runs", true, {false, false, true}, true, false},
+  };
+  for (const Case& c : cases) {
+    s.pauseBattery = c.pauseBattery;
+    EXPECT_EQ(SaverBarred(s, c.bar, c.preview), c.barred) << c.name;
+  }
 
   const SaverClock preview = StartSaverClock(7, 100, true);
   EXPECT_EQ(preview.end, 6100u);
@@ -108,6 +132,8 @@ TEST(IdleRules, AwayAndScreensaverStart) {
       {"idle 2 while locked", 2, {limit, false, true}, false, false},
       {"idle 2 while paused by the user", 2, {limit, false, false, true}, false, false},
       {"idle 2 while busy or presenting", 2, {limit, false, false, false, true}, false, false},
+      {"idle 2 with the display off", 2, {limit, false, false, false, false, true}, false, false},
+      {"idle 2 on battery (pauseBattery on)", 2, {limit, false, false, false, false, false, true}, false, false},
   };
   for (const Case& c : cases) {
     s.idle = c.idle;
