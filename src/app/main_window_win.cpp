@@ -103,6 +103,7 @@ void OnTimer(HWND window, UINT_PTR id) {
       break;
     case TIMER_REBUILD:
       KillTimer(window, id);
+      gGpuResetWaiting = false;
       RebuildScreens();
       break;
     case TIMER_REDECIDE:

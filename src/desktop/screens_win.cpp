@@ -71,7 +71,7 @@ BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM) {
 void ApplySurfaceRule(Screen& screen) {
   const MediaVerdict media{!screen.path.empty() && ClassifyMedia(screen.path) != MediaKind::None,
                            !screen.path.empty() && IsUsableWallpaper(screen.path)};
-  const SurfacePreconditions pre{gDesktopHost != nullptr, gGraphics.device != nullptr, gRenderingStopped};
+  const SurfacePreconditions pre{gDesktopHost != nullptr, gGraphics.device != nullptr, RenderingHeldBack()};
   switch (DecideSurface(screen.path, media, pre)) {
     case SurfaceAction::Create:
       CreateSurface(screen, false);
@@ -111,7 +111,7 @@ void RebuildScreens() {
   const bool hadWindow = AnyWindow();
   DestroyAllSurfaces();
   void* host = gDesktopHost;
-  const bool proceed = BeginRebuild(host, gRenderingStopped, EnsureDevice);
+  const bool proceed = BeginRebuild(host, RenderingHeldBack(), EnsureDevice);
   gDesktopHost = static_cast<HWND>(host);
   if (!proceed) return;
   gDesktopHost = FindDesktopHost();

@@ -10,6 +10,7 @@
 
 bool gRenderingStopped = false;
 GpuResetCounter gGpuResets;
+bool gGpuResetWaiting = false;
 
 void HandleGpuReset() {
   // Cleared first: several renderers failing in one pass make one recovery.
@@ -22,9 +23,12 @@ void HandleGpuReset() {
   RefreshSystemWallpaper();
   if (action == GpuResetAction::Retry) {
     LogLine(u"GPU reset; retrying in 15 seconds");
-    // Replaces any rebuild already pending.
+    // Replaces any rebuild already pending; its handler ends the wait.
     Timers().Arm(TIMER_REBUILD, kGpuRetryDelayMs);
+    gGpuResetWaiting = true;
+    RebuildScreens();
   } else {
+    gGpuResetWaiting = false;
     gRenderingStopped = true;
     LogLine(u"GPU reset twice in 5 minutes; stopped rendering. Pick a wallpaper in the library to try again.");
     RebuildScreens();

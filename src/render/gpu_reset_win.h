@@ -5,6 +5,13 @@
 // While set, no device is created and no surface is made.
 extern bool gRenderingStopped;
 extern GpuResetCounter gGpuResets;
+// Set from a reset until its rebuild timer fires: rebuilds meanwhile list the
+// screens (so the library keeps them and a pick lands in the settings) but
+// make no device, since the driver is still settling.
+extern bool gGpuResetWaiting;
+
+// No device and no surface may be made now: stopped, or waiting after a reset.
+inline bool RenderingHeldBack() { return gRenderingStopped || gGpuResetWaiting; }
 
 // Throws the rendering state away, shows the system wallpaper and either
 // rebuilds in 15 seconds or, after a second reset within five minutes, stops.

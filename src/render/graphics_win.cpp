@@ -7,6 +7,7 @@
 
 #include "base/log_win.h"
 #include "render/builtin_shaders.h"
+#include "render/gpu_reset.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -52,11 +53,17 @@ bool CreateBuiltInShaders() {
 }  // namespace
 
 bool EnsureDevice() {
-  // A healthy device whose built-in shaders failed earlier is not usable:
-  // answering true would have every surface draw nothing.
-  if (gGraphics.device && gGraphics.device->GetDeviceRemovedReason() == S_OK && gGraphics.fullScreenVertexShader &&
-      gGraphics.blitPixelShader && gGraphics.sampler)
-    return true;
+  const bool exists = gGraphics.device != nullptr;
+  const bool shared = gGraphics.fullScreenVertexShader && gGraphics.blitPixelShader && gGraphics.sampler;
+  switch (DecideDeviceStep(exists, exists && gGraphics.device->GetDeviceRemovedReason() != S_OK, shared)) {
+    case DeviceStep::Use:
+      return true;
+    case DeviceStep::Recover:
+      gDeviceLost = true;  // the frame loop or housekeeping recovers
+      return false;
+    case DeviceStep::Create:
+      break;
+  }
   ReleaseDevice();
   if (!CreateDevice(D3D_DRIVER_TYPE_HARDWARE, D3D11_CREATE_DEVICE_BGRA_SUPPORT | D3D11_CREATE_DEVICE_VIDEO_SUPPORT) &&
       !CreateDevice(D3D_DRIVER_TYPE_HARDWARE, D3D11_CREATE_DEVICE_BGRA_SUPPORT) &&
@@ -74,7 +81,15 @@ bool EnsureDevice() {
     if (SUCCEEDED(dxgiDevice->GetAdapter(&adapter))) adapter->GetParent(IID_PPV_ARGS(&gGraphics.factory));
   }
   if (!gGraphics.deviceManager) MFCreateDXGIDeviceManager(&gGraphics.resetToken, &gGraphics.deviceManager);
-  if (gGraphics.deviceManager) gGraphics.deviceManager->ResetDevice(gGraphics.device.Get(), gGraphics.resetToken);
+  if (gGraphics.deviceManager) {
+    const HRESULT hr = gGraphics.deviceManager->ResetDevice(gGraphics.device.Get(), gGraphics.resetToken);
+    if (FAILED(hr)) {
+      // Videos could not play on this manager; without it they fail to load
+      // instead of each blaming a codec. The next device gets a new manager.
+      LogLine(FormatResetDeviceFailure(static_cast<uint32_t>(hr)));
+      gGraphics.deviceManager.Reset();
+    }
+  }
   return CreateBuiltInShaders();
 }
 

@@ -244,6 +244,7 @@ class GpuResetTest : public RenderTest {
   void TearDown() override {
     gGpuResets = {};
     gRenderingStopped = false;
+    gGpuResetWaiting = false;
     RenderTest::TearDown();
   }
 
@@ -268,15 +269,27 @@ class GpuResetTest : public RenderTest {
 
 TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
   LoseDeviceDrawing();
-  EXPECT_TRUE(gScreens.empty());
   EXPECT_FALSE(gGraphics.device) << "the device is released";
   EXPECT_TRUE(gGraphics.deviceManager) << "the device manager survives";
   EXPECT_FALSE(gRenderingStopped);
   EXPECT_NE(ReadLog().find("GPU reset; retrying in 15 seconds\r\n"), std::string::npos);
+  // During the wait the library keeps the screens, and a pick (which rebuilds
+  // when it cannot apply in place) waits in the settings for the timer.
+  const auto listedWithoutSurfaces = [] {
+    for (const auto& screen : gScreens)
+      if (screen->window || screen->renderer) return false;
+    return !gScreens.empty();
+  };
+  EXPECT_TRUE(listedWithoutSurfaces());
+  RebuildScreens();
+  EXPECT_TRUE(listedWithoutSurfaces());
+  EXPECT_FALSE(gGraphics.device) << "no device before the rebuild timer";
   EXPECT_TRUE(KillTimer(gApp.mainWindow, TIMER_REBUILD)) << "the rebuild timer was armed";
 
   // The rebuild makes a new device, and the manager moves onto it.
-  ASSERT_TRUE(EnsureDevice());
+  MainWindowProc(gApp.mainWindow, WM_TIMER, TIMER_REBUILD, 0);
+  ASSERT_TRUE(gGraphics.device) << ReadLog();
+  gScreens.clear();
   LoseDeviceDrawing();
   EXPECT_TRUE(gRenderingStopped);
   EXPECT_FALSE(gGraphics.device) << "no device while stopped";
@@ -309,6 +322,15 @@ TEST_F(GpuResetTest, DeviceAndSharedObjectsComeBackAfterRelease) {
   ASSERT_TRUE(EnsureDevice());
   EXPECT_TRUE(shared());
   EXPECT_GE(MaxTextureSide(), 8192u);
+  // A manager that refuses the new device is logged once and replaced at the next device.
+  ReleaseDevice();
+  ++gGraphics.resetToken;
+  ASSERT_TRUE(EnsureDevice());
+  EXPECT_FALSE(gGraphics.deviceManager) << "no video is started on a manager without a device";
+  EXPECT_EQ(Count(ReadLog(), "video device manager ResetDevice failed hr 0x80070057"), 1u) << ReadLog();
+  ReleaseDevice();
+  ASSERT_TRUE(EnsureDevice());
+  EXPECT_TRUE(gGraphics.deviceManager);
   // A zero-width swap chain is made one pixel wide.
   auto swapChain = CreateSurfaceSwapChain(Window(), 0, 0);
   ASSERT_TRUE(swapChain);

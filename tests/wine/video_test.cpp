@@ -188,6 +188,7 @@ class VideoResetTest : public VideoTest {
     EndScreensaver();
     gGpuResets = {};
     gRenderingStopped = false;
+    gGpuResetWaiting = false;
     gDeviceLost = false;
     VideoTest::TearDown();
   }
@@ -232,7 +233,7 @@ TEST_F(VideoResetTest, ResetEndsTheSaverAndEveryEngineBeforeTheDeviceGoesThenRec
   const auto engineOf = [](const Screen& s) { return static_cast<VideoRenderer*>(s.renderer.get())->engine(); };
   ComPtr<IMFMediaEngine> engines[] = {engineOf(*gScreens[0]), engineOf(*gSavers[1])};
   gFailNextPresent = true;
-  ASSERT_TRUE(TickUntil(nullptr, [] { return !ScreensaverRunning() && gScreens.empty(); }, 5000))
+  ASSERT_TRUE(TickUntil(nullptr, [] { return !ScreensaverRunning() && !gGraphics.device; }, 5000))
       << "the loss was noticed and the saver ended with it";
   for (auto& engine : engines) {
     EXPECT_EQ(engine->Play(), MF_E_SHUTDOWN) << "shut down, not left running on the old device";
@@ -245,6 +246,7 @@ TEST_F(VideoResetTest, ResetEndsTheSaverAndEveryEngineBeforeTheDeviceGoesThenRec
 
   // No saver may start while the reset waits for its rebuild.
   gSettings.assignments[u"A"] = TestVideos().h264;
+  gScreens.clear();
   gScreens.push_back(Record(u"A"));
   StartScreensaver(true);
   EXPECT_FALSE(ScreensaverRunning());
