@@ -16,6 +16,7 @@
 #include "app/tray_win.h"
 #include "base/crash_log_win.h"
 #include "base/log_win.h"
+#include "base/paths.h"
 #include "base/settings_store_win.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
@@ -54,19 +55,40 @@ bool TakeSingleInstance() {
   return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
-void ComputeFolders() {
+// Without a roaming folder there is nowhere to keep the settings: say so once,
+// in the temporary folder's log and on screen, rather than write them elsewhere.
+void ReportNoDataFolder() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+  if (length > 0 && length <= MAX_PATH) {
+    SetLogFolder(std::u16string(reinterpret_cast<const char16_t*>(temp), length - 1));
+    LogLine(u"no roaming application-data folder; nothing is saved");
+  }
+  MessageBoxW(nullptr,
+              L"Lumenhollow cannot find your roaming application-data folder, so it has nowhere to keep its "
+              L"settings and will close.",
+              L"Lumenhollow", MB_ICONERROR | MB_OK);
+}
+
+// False when there is no data folder; the program must not go on.
+bool ComputeFolders() {
   wchar_t exe[260] = {};
   GetModuleFileNameW(nullptr, exe, 260);
   PathRemoveFileSpecW(exe);
   gApp.exeDir = U16(exe);
   PWSTR roaming = nullptr;
-  SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming);
-  gApp.dataDir = U16(roaming) + u"\\Lumenhollow";
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming)))
+    gApp.dataDir = DataFolderUnder(U16(roaming));
+  CoTaskMemFree(roaming);
+  if (gApp.dataDir.empty()) {
+    ReportNoDataFolder();
+    return false;
+  }
   SetLogFolder(gApp.dataDir);
   RecordCrashesInLog();
   TraceStart();
-  CoTaskMemFree(roaming);
   CreateDirectoryW(W(gApp.dataDir), nullptr);
+  return true;
 }
 
 void CreateImagingFactory() {
@@ -205,7 +227,7 @@ int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
   ConnectLayers();
   gShell.trayStart = commandLine.tray;
   gApp.tourRequested = commandLine.tour;
-  ComputeFolders();
+  if (!ComputeFolders()) return 1;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   MFStartup(MF_VERSION, MFSTARTUP_LITE);
   CreateImagingFactory();

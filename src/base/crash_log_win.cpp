@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <string>
 
 #include "base/log_win.h"
 
@@ -59,7 +58,7 @@ LONG WINAPI LogUnhandled(EXCEPTION_POINTERS* info) {
     if (!context.Rip) break;
     AppendPlace(line, context.Rip);
   }
-  LogLine(std::u16string(reinterpret_cast<const char16_t*>(line.text), line.used));
+  LogLineFromCrash(line.text, line.used);
   TerminateProcess(GetCurrentProcess(), info->ExceptionRecord->ExceptionCode);
   return EXCEPTION_EXECUTE_HANDLER;
 }

@@ -36,5 +36,16 @@ std::u16string_view ParentFolder(std::u16string_view path) {
   return parent;
 }
 
+std::u16string DataFolderUnder(std::u16string_view roaming) {
+  const bool drive = roaming.size() >= 3 && roaming[1] == u':' && IsSlash(roaming[2]) &&
+                     AsciiUpper(roaming[0]) >= u'A' && AsciiUpper(roaming[0]) <= u'Z';
+  const bool share = roaming.size() >= 3 && IsSlash(roaming[0]) && IsSlash(roaming[1]) && !IsSlash(roaming[2]);
+  if (!drive && !share) return {};
+  while (roaming.size() > 3 && IsSlash(roaming.back())) roaming.remove_suffix(1);
+  std::u16string folder(roaming);
+  if (!IsSlash(folder.back())) folder += u'\\';
+  return folder + u"Lumenhollow";
+}
+
 char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }

@@ -1,5 +1,7 @@
-// The program's life as a user meets it: first start, second start, exit, and
-// a data folder it cannot write.
+// The program's life as a user meets it: first start, second start, exit, a
+// data folder it cannot write, and a crash.
+#include "base/crash_log_win.h"
+#include "base/log_win.h"
 #include "harness_win.h"
 
 using namespace harness;
@@ -62,6 +64,61 @@ TEST_F(AppLifecycle, UnwritableDataFolderLeavesTheProgramRunningWithoutALog) {
   EXPECT_TRUE(app.Running());
   EXPECT_EQ(ExitThroughTray(app), 0u);
   EXPECT_EQ(ReadFileBytes(DataDir()), "not a folder");
+}
+
+TEST_F(AppLifecycle, NoRoamingFolderIsToldOnceAndNothingIsWritten) {
+  // The known-folder lookup gives back what these values say.
+  constexpr wchar_t kUser[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  constexpr wchar_t kShell[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  wchar_t user[MAX_PATH] = {}, shell[MAX_PATH] = {};
+  DWORD userSize = sizeof user, shellSize = sizeof shell;
+  RegGetValueW(HKEY_CURRENT_USER, kUser, L"AppData", RRF_RT_ANY | RRF_NOEXPAND, nullptr, user, &userSize);
+  RegGetValueW(HKEY_CURRENT_USER, kShell, L"AppData", RRF_RT_ANY, nullptr, shell, &shellSize);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kUser, L"AppData", REG_EXPAND_SZ, L"Roaming", sizeof L"Roaming");
+  RegSetKeyValueW(HKEY_CURRENT_USER, kShell, L"AppData", REG_SZ, L"Roaming", sizeof L"Roaming");
+  const std::wstring tempLog = TempPath(L"log.txt");
+  DeleteFileW(tempLog.c_str());
+
+  App app(L"--tray");
+  const HWND message = WaitForWindow(L"#32770", app.Pid(), 15000);
+  EXPECT_NE(message, nullptr) << "the user is told";
+  EXPECT_EQ(FindProcessWindow(kMainClass, app.Pid()), nullptr);
+  PostMessageW(message, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(app.WaitExit(10000), 1u);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kUser, L"AppData", REG_EXPAND_SZ, user, userSize);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kShell, L"AppData", REG_SZ, shell, shellSize);
+  EXPECT_NE(ReadFileBytes(tempLog).find(" no roaming application-data folder; nothing is saved\r\n"),
+            std::string::npos);
+  EXPECT_FALSE(FileExists(L"Roaming\\Lumenhollow"));
+  EXPECT_FALSE(FileExists(L"C:\\Lumenhollow"));
+  DeleteFileW(tempLog.c_str());
+}
+
+// Run in a child by the next test: a crash inside LogLine, while this thread holds the log's lock.
+TEST(CrashRecord, DISABLED_CrashWhileLogging) {
+  SetLogFolder(reinterpret_cast<const char16_t*>(TempPath(L"crash-log").c_str()));
+  RecordCrashesInLog();
+  struct {
+    const char16_t* text;
+    size_t size;
+    char16_t local[8];
+  } unreadable{reinterpret_cast<const char16_t*>(16), 4, {}};
+  const void* forged = &unreadable;  // a string whose text cannot be read
+  LogLine(*static_cast<const std::u16string*>(forged));
+}
+
+TEST(CrashRecord, ACrashWhileTheLogIsLockedIsStillRecorded) {
+  const std::wstring folder = TempPath(L"crash-log");
+  RemoveTree(folder);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  App child(L"--gtest_filter=CrashRecord.DISABLED_CrashWhileLogging --gtest_also_run_disabled_tests "
+            L"--gtest_catch_exceptions=0",
+            L"wine_tests.exe");
+  EXPECT_EQ(child.WaitExit(30000), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION)) << "it must not hang";
+  const std::string log = ReadFileBytes(folder + L"\\log.txt");
+  EXPECT_NE(log.find(" crashed: exception c0000005 on thread "), std::string::npos) << log;
+  EXPECT_NE(log.find("\r\n"), std::string::npos);
+  RemoveTree(folder);
 }
 
 }  // namespace

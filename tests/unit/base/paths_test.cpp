@@ -29,4 +29,23 @@ TEST(PathPieces, CutLikeTheShell) {
   for (const auto& c : cases) EXPECT_EQ(std::u16string(c.cut(c.path)), c.want) << Utf16ToUtf8(c.path);
 }
 
+TEST(PathPieces, DataFolderOnlyUnderAFullPath) {
+  const struct {
+    const char16_t* roaming;
+    const char16_t* want;
+  } cases[] = {
+      {u"C:\\Users\\ann\\AppData\\Roaming", u"C:\\Users\\ann\\AppData\\Roaming\\Lumenhollow"},
+      {u"D:\\Roaming\\", u"D:\\Roaming\\Lumenhollow"},
+      {u"z:/", u"z:/Lumenhollow"},
+      {u"\\\\srv\\home\\ann", u"\\\\srv\\home\\ann\\Lumenhollow"},
+      {u"", u""},
+      {u"Roaming", u""},
+      {u"\\Roaming", u""},
+      {u"C:Roaming", u""},
+      {u"\\\\", u""},
+      {u"1:\\x", u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DataFolderUnder(c.roaming), c.want) << Utf16ToUtf8(c.roaming);
+}
+
 }  // namespace
