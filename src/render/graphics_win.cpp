@@ -43,9 +43,9 @@ bool CreateBuiltInShaders() {
     return false;
   D3D11_SAMPLER_DESC sd{};
   sd.Filter = D3D11_FILTER_MIN_MAG_MIP_LINEAR;
-  // Outside the picture the sampler reads transparent black, which the blit
-  // turns opaque: the fit bars and anything past the picture's edge.
-  sd.AddressU = sd.AddressV = sd.AddressW = D3D11_TEXTURE_ADDRESS_BORDER;
+  // Clamped: a border colour would bleed into the edge pixels of a picture
+  // scaled up. The blit paints black outside the picture itself.
+  sd.AddressU = sd.AddressV = sd.AddressW = D3D11_TEXTURE_ADDRESS_CLAMP;
   sd.MaxLOD = FLT_MAX;
   return SUCCEEDED(d->CreateSamplerState(&sd, &gGraphics.sampler));
 }

@@ -21,7 +21,7 @@ UvRect ComputeUvRect(const FrameMap& frames, const std::u16string& screenKey, ui
                      uint32_t dstW, uint32_t dstH);
 
 // Fit (letterbox): the whole picture inside the target. The rectangle grows
-// past the picture on one axis so the border sampler paints equal black bars.
+// past the picture on one axis and the blit paints equal black bars there.
 // A zero size gives the whole picture stretched, never a division by zero.
 UvRect ComputeFitRect(uint32_t srcW, uint32_t srcH, uint32_t dstW, uint32_t dstH);
 

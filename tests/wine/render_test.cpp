@@ -69,6 +69,17 @@ TEST_F(RenderTest, PictureFitsWithBarsFillsCroppedAndFollowsPanAndZoom) {
   EXPECT_COLOUR(s, 300, 160, 0, 0, 255);
 }
 
+TEST_F(RenderTest, PictureScaledUpKeepsItsEdgePixels) {
+  // White at 2x: the outermost pixels of the surface stay white, no dark seam.
+  const std::u16string path = File("white.png");
+  WritePicture(W(path), kW / 2, kH / 2, [](int, int) { return 0xFFFFFFu; });
+  ImageRenderer r(gSettings.frames, gSettings.fit);
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  const Shot s = Capture();
+  for (const auto& [x, y] : {std::pair{0, 0}, {kW - 1, 0}, {0, kH - 1}, {kW - 1, kH - 1}, {kW / 2, 0}})
+    EXPECT_COLOUR(s, x, y, 255, 255, 255);
+}
+
 TEST_F(RenderTest, PhotoStoredSidewaysStandsUpright) {
   // Stored 64 x 32, red above blue, with Exif orientation 6 (turn clockwise):
   // upright it is 32 x 64, blue on the left and red on the right.
