@@ -196,21 +196,25 @@ bool ImageRenderer::ComposeFrame(uint32_t index) {
 ID3D11ShaderResourceView* ImageRenderer::Upload(uint32_t index) {
   if (canvas_.pixels().empty()) return nullptr;
   const UINT pitch = canvasWidth_ * 4;
+  ID3D11ShaderResourceView* view = canvasView_.Get();
   if (!cacheFrames_) {
     gGraphics.context->UpdateSubresource(canvasTexture_.Get(), 0, nullptr, canvas_.pixels().data(), pitch, 0);
-    return canvasView_.Get();
+  } else {
+    const D3D11_TEXTURE2D_DESC td = PictureTextureDesc(canvasWidth_, canvasHeight_, D3D11_USAGE_IMMUTABLE);
+    const D3D11_SUBRESOURCE_DATA data{canvas_.pixels().data(), pitch, 0};
+    ComPtr<ID3D11Texture2D> texture;
+    frameCache_[index].Reset();
+    if (SUCCEEDED(gGraphics.device->CreateTexture2D(&td, &data, &texture)))
+      gGraphics.device->CreateShaderResourceView(texture.Get(), nullptr, &frameCache_[index]);
+    view = frameCache_[index].Get();
   }
-  const D3D11_TEXTURE2D_DESC td = PictureTextureDesc(canvasWidth_, canvasHeight_, D3D11_USAGE_IMMUTABLE);
-  const D3D11_SUBRESOURCE_DATA data{canvas_.pixels().data(), pitch, 0};
-  ComPtr<ID3D11Texture2D> texture;
-  frameCache_[index].Reset();
-  if (SUCCEEDED(gGraphics.device->CreateTexture2D(&td, &data, &texture)))
-    gGraphics.device->CreateShaderResourceView(texture.Get(), nullptr, &frameCache_[index]);
-  if (index == frameCount_ - 1) {
-    // Every frame has been decoded once: the file and the canvas are done with.
+  // Every frame has been decoded once: the file and the canvas are done with.
+  // A still over the budget too: its one frame stays in the canvas texture,
+  // and a 100-megapixel photo would otherwise hold its file and two copies.
+  if (index == frameCount_ - 1 && (cacheFrames_ || frameCount_ == 1)) {
     decoder_.Reset();
     canvas_.Release();
     framePixels_ = {};
   }
-  return frameCache_[index].Get();
+  return view;
 }

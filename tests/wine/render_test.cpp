@@ -1,5 +1,8 @@
 // The renderers drawing into plain test windows under Wine's Direct3D, checked
 // by screenshots of the X display.
+#include <cstring>
+#include <memory>
+
 #include "../shaders/test_shaders.h"
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"
@@ -145,6 +148,37 @@ TEST_F(RenderTest, AnimationsOverTheBudgetRecomposeEveryFrameFromTheOpenFile) {
   r.Refresh();
   const Shot s = Capture();
   EXPECT_COLOUR(s, 260, 90, 0, 255, 0) << "pan and zoom of an uncached picture";
+}
+
+TEST_F(RenderTest, AStillOverTheBudgetLetsGoOfItsFileOnceShown) {
+  // 16384 x 3100 green pixels take 203 MB: over the 192 MiB budget. A plain
+  // 32-bit BMP, written row by row, is quick to make at that size.
+  const std::u16string path = File("huge.bmp");
+  constexpr int32_t w = 16384, h = 3100;
+  std::string head(54, '\0');
+  const auto put = [&](size_t at, uint32_t v) { std::memcpy(&head[at], &v, 4); };
+  head[0] = 'B', head[1] = 'M';
+  put(2, 54u + uint32_t{w} * h * 4), put(10, 54), put(14, 40), put(18, w), put(22, static_cast<uint32_t>(-h));
+  put(26, 1u | 32u << 16);
+  {
+    std::unique_ptr<void, decltype(&CloseHandle)> file(
+        CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), &CloseHandle);
+    const std::vector<uint32_t> row(w, 0xFF00FF00u);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), head.data(), 54, &written, nullptr));
+    for (int32_t y = 0; y < h; ++y) ASSERT_TRUE(WriteFile(file.get(), row.data(), w * 4, &written, nullptr));
+  }
+  ImageRenderer r(gSettings.frames, gSettings.fit);
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  EXPECT_FALSE(r.cacheFrames());
+  EXPECT_FALSE(r.decoderOpen());
+  const std::u16string renamed = File("renamed.bmp");
+  EXPECT_TRUE(MoveFileW(W(path), W(renamed))) << GetLastError();
+  EXPECT_TRUE(DeleteFileW(W(renamed))) << GetLastError();
+  gSettings.frames[u""] = {0.5f, 0.5f, 2.0f};
+  r.Refresh();  // drawn again from the texture alone
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, kW / 2, kH / 2, 0, 255, 0);
 }
 
 TEST_F(RenderTest, ADestroyedRendererLeavesNothingOfItsOwnOnTheContext) {
