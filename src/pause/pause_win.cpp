@@ -142,8 +142,11 @@ void StartScreensaver(bool preview) {
     saver->bounds = screen->bounds;
     saver->key = screen->key;
     saver->path = PickSaverWallpaper(gSettings, screen->key, usable);
-    if (!saver->path.empty() && IsUsableWallpaper(saver->path) && CreateSurface(*saver, true))
-      gSavers.push_back(std::move(saver));
+    if (saver->path.empty() || !IsUsableWallpaper(saver->path)) continue;
+    // In the list before its renderer starts: a web view whose environment
+    // exists is asked for at once, and its answer looks for its owner there.
+    gSavers.push_back(std::move(saver));
+    if (!CreateSurface(*gSavers.back(), true)) gSavers.pop_back();
   }
   NoteSaverStart(gSaverRetry, !gSavers.empty(), gSettings, LastInputTick());
   if (gSavers.empty()) return;

@@ -177,12 +177,7 @@ class VideoResetTest : public VideoTest {
     gGpuResets = {};
     gRenderingStopped = false;
     UseTestMainWindow();
-    WNDCLASSW saver{};
-    saver.lpfnWndProc = SaverWindowProc;
-    saver.hInstance = gApp.instance;
-    saver.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    saver.lpszClassName = kSaverClass;
-    RegisterClassW(&saver);
+    RegisterSaverClass();
   }
   void TearDown() override {
     EndScreensaver();
