@@ -42,3 +42,7 @@ struct VideoLayout {
 // video whose size is not known) covers the target through ComputeUvRect.
 VideoLayout ComputeVideoLayout(bool fit, const FrameMap& frames, const std::u16string& screenKey, uint32_t videoW,
                                uint32_t videoH, uint32_t surfaceW, uint32_t surfaceH);
+
+// Once its metadata is known: a file with no picture to show (audio only, no
+// video track, no size) would never bring a frame, so it counts as failed.
+bool VideoShowsNothing(bool hasVideo, uint32_t videoW, uint32_t videoH);

@@ -27,7 +27,7 @@ constexpr char kFailLine[] = "video failed to play (codec not supported?)";
 // top half in bands of red, green, blue, white; the bottom half in the reverse
 // order, so both axes of the picture can be told apart.
 struct Videos {
-  std::u16string h264, withAudio;
+  std::u16string h264, withAudio, audioOnly;
 };
 
 const Videos& TestVideos() {
@@ -40,11 +40,13 @@ const Videos& TestVideos() {
     const std::string ff = "ffmpeg -v error -y -nostdin -loop 1 -framerate 30 -i " + dir + "/bands.png ";
     const std::string out = " -t 6 -pix_fmt yuv420p -c:v libx264 -preset ultrafast " + dir + "/tmp-";
     RunLinux(ff + out + "bands.mp4 && " + ff + "-f lavfi -i sine=frequency=440:duration=6 -c:a aac -shortest" + out +
-                 "sound.mp4 && mv " + dir + "/tmp-bands.mp4 " + dir + "/bands.mp4 && mv " + dir + "/tmp-sound.mp4 " +
-                 dir + "/sound.mp4 && touch " + dir + "/videos.done",
+                 "sound.mp4 && ffmpeg -v error -y -nostdin -f lavfi -i sine=frequency=440:duration=3 -c:a aac " + dir +
+                 "/tmp-tone.mp4 && mv " + dir + "/tmp-bands.mp4 " + dir + "/bands.mp4 && mv " + dir +
+                 "/tmp-sound.mp4 " + dir + "/sound.mp4 && mv " + dir + "/tmp-tone.mp4 " + dir +
+                 "/tone.mp4 && touch " + dir + "/videos.done",
              dir + "/videos.done", 120000);
     const std::u16string w = ScratchDir().windowsDir + u"\\";
-    return Videos{w + u"bands.mp4", w + u"sound.mp4"};
+    return Videos{w + u"bands.mp4", w + u"sound.mp4", w + u"tone.mp4"};
   }();
   return videos;
 }
@@ -127,6 +129,14 @@ TEST_F(VideoTest, AudioTrackIsMutedAndDoesNotStall) {
   TickUntil(r.get(), [] { return false; }, 1000);
   EXPECT_GT(r->engine()->GetCurrentTime(), before + 0.3);
   EXPECT_FALSE(r->failed());
+}
+
+TEST_F(VideoTest, AFileWithNoPictureFailsOnceAndStopsAskingForFrames) {
+  auto r = Start(TestVideos().audioOnly);
+  ASSERT_TRUE(TickUntil(r.get(), [&] { return r->failed(); })) << ReadLog();
+  TickUntil(r.get(), [] { return false; }, 300);
+  EXPECT_FALSE(r->NeedsFrames());
+  EXPECT_EQ(Count(ReadLog(), kFailLine), 1u);
 }
 
 TEST_F(VideoTest, PausedBeforeTheFirstFrameShowsItThenHolds) {
