@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The platform seam: under src/ only *_win files include Windows SDK headers and
-# only *_av files include libav headers, so everything else builds on Linux.
+# only *_av files include libav headers, so everything else builds on Linux; and
+# the layering: includes point down, and only app/ calls across subsystems.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,13 +27,32 @@ while IFS= read -r file; do
     echo "seam: $file names the web-view runtime's interfaces but is not a *_win file"; bad=1
   fi
 done < <(find src -type f \( -name '*.cpp' -o -name '*.h' \))
-# The foundation sits below everything: base/ includes nothing of ours but base/.
-if grep -nE '^\s*#\s*include\s*"' src/base/* | grep -vE '#\s*include\s*"base/'; then
-  echo "seam: src/base includes a header from a layer above it"; bad=1
+# Dependencies point down, in this order (README, "How the pieces fit"): a
+# folder includes its own headers and those of the folders before it.
+layers=(base webview desktop render pause bake library app)
+rank() { local i; for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && echo "$i" && return; done; echo -1; }
+while IFS=: read -r file line text; do
+  from=${file#src/}; from=${from%%/*}
+  to=$(sed -nE 's/^\s*#\s*include\s*"([a-z]+)\/.*/\1/p' <<<"$text")
+  [ -z "$to" ] || [ "$to" = "$from" ] && continue
+  if [ "$(rank "$to")" -gt "$(rank "$from")" ] || [ "$(rank "$to")" -lt 0 ]; then
+    echo "$file:$line:$text"
+    echo "seam: src/$from includes a header from $to/, a layer above it"; bad=1
+  fi
+  # Only app/ orchestrates: a subsystem uses the platform side of no other
+  # subsystem, only that of the foundation and of the web-view runtime.
+  if [[ "$text" =~ _win\.h\" ]] && [ "$from" != app ] && [ "$to" != base ] && [ "$to" != webview ]; then
+    echo "$file:$line:$text"
+    echo "seam: src/$from includes the platform side of $to/; only app/ calls across subsystems"; bad=1
+  fi
+done < <(grep -rnE '^\s*#\s*include\s*"[a-z]+/' src --include='*.cpp' --include='*.h')
+# One list of the program's window messages, and one way to arm the main
+# window's timers (MainTimers, whose only implementation is the main window's).
+if grep -rnE '\bWM_APP\s*\+' src | grep -v '^src/base/app_facts_win.h:'; then
+  echo "seam: a window message id defined outside base/app_facts_win.h"; bad=1
 fi
-# Dependencies point down: app/ is the top, so nothing outside it includes app/.
-if grep -rnE '^\s*#\s*include\s*"app/' src --include='*.cpp' --include='*.h' | grep -v '^src/app/'; then
-  echo "seam: a layer below src/app includes a header from app/"; bad=1
+if grep -rnE '\b(SetTimer|KillTimer)\s*\(' src | grep -v '^src/app/main_window_win.cpp:'; then
+  echo "seam: a main-window timer armed outside MainTimers (use Timers().Arm)"; bad=1
 fi
 if [ $bad -ne 0 ]; then echo "seam check: FAILED"; exit 1; fi
-echo "seam check: every platform include sits in a *_win or *_av file; base/ stands alone; nothing includes app/ from below"
+echo "seam check: every platform include sits in a *_win or *_av file; includes point down ${layers[*]}; only app/ crosses subsystems"

@@ -9,9 +9,7 @@
 #include "base/app_facts_win.h"
 #include "base/handles_win.h"
 #include "base/settings_store_win.h"
-
-inline constexpr UINT WM_APP_TRAY = WM_APP + 1;
-inline constexpr UINT WM_APP_OPEN_LIBRARY = WM_APP + 2;
+#include "pause/pause_win.h"
 
 inline constexpr wchar_t kMainClass[] = L"LumenhollowMain";
 inline constexpr wchar_t kInstanceMutex[] = L"Local\\LumenhollowSingleInstance";
@@ -26,8 +24,8 @@ struct ShellState {
   UniqueHandle frameTimer;
   UniqueWinEventHook windowEventHooks[3];
   UniquePowerNotify displayStateNotify;
+  UserPauseFacts userFacts;  // what DecidePause weighs besides the system
   FrameTimerState frameTimerState;
-  int64_t qpcFrequency = 0;
   int64_t lastFrameCounter = 0;
 };
 

@@ -12,7 +12,9 @@
 #include "app/autostart_win.h"
 #include "app/command_line.h"
 #include "app/frame_timer_win.h"
+#include "app/library_host_win.h"
 #include "app/main_window_win.h"
+#include "app/screens_apply_win.h"
 #include "app/tray_win.h"
 #include "base/crash_log_win.h"
 #include "base/log_win.h"
@@ -23,18 +25,19 @@
 #include "bake/bake_child_win.h"
 #include "bake/bake_thread_win.h"
 #include "desktop/screens_win.h"
+#include "library/library_host_win.h"
 #include "library/library_window_win.h"
 #include "library/samples_win.h"
 #include "pause/badges_win.h"
 #include "render/graphics_win.h"
-#include "render/web_environment_win.h"
+#include "webview/web_environment_win.h"
 
 namespace {
 
-// The layers below reach the main window's timers and the Run key through these.
+// The layers below reach the main window's timers and the rest of the program through these.
 void ConnectLayers() {
   SetMainTimers(&MainWindowTimers());
-  SetLibraryAutostart(&RunKeyAutostart());
+  SetLibraryHost(&WindowsHost());
 }
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -142,7 +145,7 @@ void RegisterWindowClasses() {
 
 void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
   // Re-setting the timer restarts it: a burst of events gives one decision.
-  SetTimer(gApp.mainWindow, TIMER_REDECIDE, 150, nullptr);
+  Timers().Arm(TIMER_REDECIDE, 150);
 }
 
 void CreateMainWindow() {
@@ -170,8 +173,6 @@ void CreateFrameTimer() {
 
 void RunMessageLoop() {
   LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&counter);
-  gShell.qpcFrequency = counter.QuadPart;
   QueryPerformanceCounter(&counter);
   gShell.lastFrameCounter = counter.QuadPart;
   for (;;) {
@@ -238,7 +239,7 @@ int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
   CreateFrameTimer();
   AddTrayIcon();
   RebuildScreens();
-  SetTimer(gApp.mainWindow, TIMER_HOUSEKEEPING, 1000, nullptr);
+  Timers().Arm(TIMER_HOUSEKEEPING, 1000);
   if (!gShell.trayStart || gShell.firstRun) OpenLibraryWindow();
   RunMessageLoop();
   Shutdown();

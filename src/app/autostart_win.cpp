@@ -9,12 +9,6 @@ namespace {
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kValueName[] = L"Lumenhollow";
 
-class RunKey final : public Autostart {
- public:
-  bool On() override { return StartsWithWindows(); }
-  void Set(bool on) override { SetStartWithWindows(on); }
-};
-
 }  // namespace
 
 bool StartsWithWindows() {
@@ -33,9 +27,4 @@ void SetStartWithWindows(bool on) {
   const std::wstring data = L"\"" + std::wstring(exe) + L"\" --tray";
   RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kValueName, REG_SZ, data.c_str(),
                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-}
-
-Autostart& RunKeyAutostart() {
-  static RunKey runKey;
-  return runKey;
 }

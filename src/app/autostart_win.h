@@ -1,10 +1,6 @@
 #pragma once
 // The start-with-Windows value under the per-user Run key. Its existence is
 // the on/off state; its content is never compared.
-#include "library/autostart.h"
 
 bool StartsWithWindows();
 void SetStartWithWindows(bool on);
-
-// The same switch, for the library page.
-Autostart& RunKeyAutostart();

@@ -5,7 +5,7 @@
 #include "app/app_state_win.h"
 #include "base/trace_win.h"
 #include "desktop/screens_win.h"
-#include "render/gpu_reset_win.h"
+#include "app/gpu_recovery_win.h"
 #include "render/graphics_win.h"
 
 namespace {
@@ -17,6 +17,16 @@ std::vector<FrameNeed> GatherFrameNeeds() {
   for (const auto& s : gSavers)
     if (s->renderer) needs.push_back({s->renderer->NeedsFrames(), false, s->renderer->ready});
   return needs;
+}
+
+// Fixed at boot, so asked once.
+int64_t QpcFrequency() {
+  static const int64_t frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  return frequency;
 }
 
 }  // namespace
@@ -45,7 +55,7 @@ void RunFrame() {
   TraceFrameTick();
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  const double dt = FrameDeltaSeconds(now.QuadPart, gShell.lastFrameCounter, gShell.qpcFrequency);
+  const double dt = FrameDeltaSeconds(now.QuadPart, gShell.lastFrameCounter, QpcFrequency());
   gShell.lastFrameCounter = now.QuadPart;
   bool becameReady = false;
   for (const auto& s : gScreens) {

@@ -8,6 +8,10 @@
 #include "app/autostart_win.h"
 #include "app/bake_progress_win.h"
 #include "app/frame_timer_win.h"
+#include "app/gpu_recovery_win.h"
+#include "app/housekeeping_win.h"
+#include "app/screens_apply_win.h"
+#include "app/screensaver_win.h"
 #include "app/tray_win.h"
 #include "base/log_win.h"
 #include "base/settings_store_win.h"
@@ -16,12 +20,7 @@
 #include "library/library_host_win.h"
 #include "library/library_window_win.h"
 #include "pause/badges_win.h"
-#include "pause/pause_policy.h"
 #include "pause/pause_win.h"
-#include "pause/saver.h"
-#include "pause/usage_win.h"
-#include "render/graphics_win.h"
-#include "render/gpu_reset_win.h"
 
 namespace {
 
@@ -45,7 +44,7 @@ void OnCommand(UINT id) {
       OpenLibraryWindow();
       break;
     case kCommandPauseAll:
-      gUserFacts.userPaused = !gUserFacts.userPaused;
+      gShell.userFacts.userPaused = !gShell.userFacts.userPaused;
       DecidePause();
       SendState();
       break;
@@ -61,57 +60,22 @@ void OnCommand(UINT id) {
   }
 }
 
-bool ShellIsBusy() {
-  QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;  // a failed call counts as not busy
-  SHQueryUserNotificationState(&state);
-  return IsBusyNotificationState(true, state);
-}
-
-void Housekeeping() {
-  CheckDeviceRemoved();
-  LASTINPUTINFO input{sizeof input, 0};
-  GetLastInputInfo(&input);
-  const SaverBar bar = GatherSaverBar();
-  IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), bar.locked,
-                 gUserFacts.userPaused, false, bar.displayOff, bar.onBattery};
-  IdleVerdict verdict = JudgeIdle(gSettings, idle);
-  if (verdict.away != gUserFacts.away) {
-    gUserFacts.away = verdict.away;
-    DecidePause();
-  }
-  // The notification state is only worth asking when the saver would start.
-  if (verdict.startSaver) {
-    idle.busy = ShellIsBusy();
-    if (JudgeIdle(gSettings, idle).startSaver) StartScreensaver(false);
-  }
-  if (gDeviceLost) HandleGpuReset();
-  if (DesktopVanished()) {
-    LogLine(u"explorer restarted or desktop changed; re-attaching");
-    DestroyAllSurfaces();
-    RebuildScreens();
-  }
-  DecidePause();
-  UpdateUsageFigures();
-  SetTrayTip(FormatTrayTip(gUsage.cpuPercent, gUsage.privateBytes, !CurrentPauseReason().empty()));
-  if (LibraryWindowExists()) SendState();
-}
-
-void OnTimer(HWND window, UINT_PTR id) {
+void OnTimer(UINT_PTR id) {
   switch (id) {
     case TIMER_HOUSEKEEPING:
       Housekeeping();
       break;
     case TIMER_REBUILD:
-      KillTimer(window, id);
-      gGpuResetWaiting = false;
+      Timers().Stop(id);
+      EndGpuResetWait();
       RebuildScreens();
       break;
     case TIMER_REDECIDE:
-      KillTimer(window, id);
+      Timers().Stop(id);
       DecidePause();
       break;
     case TIMER_TRIM:
-      KillTimer(window, id);
+      Timers().Stop(id);
       SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
       break;
     case TIMER_SAVER:
@@ -121,7 +85,7 @@ void OnTimer(HWND window, UINT_PTR id) {
       RemoveMonitorBadges();
       break;
     case TIMER_SAVE_SETTINGS:
-      KillTimer(window, id);
+      Timers().Stop(id);
       SaveSettings();
       break;
     default:
@@ -129,7 +93,7 @@ void OnTimer(HWND window, UINT_PTR id) {
   }
 }
 
-void OnPowerBroadcast(HWND window, WPARAM event, LPARAM data) {
+void OnPowerBroadcast(WPARAM event, LPARAM data) {
   switch (event) {
     case PBT_APMPOWERSTATUSCHANGE:
       WatchScreensaverInput();
@@ -137,13 +101,13 @@ void OnPowerBroadcast(HWND window, WPARAM event, LPARAM data) {
       break;
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
-      SetTimer(window, TIMER_REBUILD, 2000, nullptr);
+      Timers().Arm(TIMER_REBUILD, 2000);
       break;
     case PBT_POWERSETTINGCHANGE: {
       const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
       if (setting && setting->PowerSetting == kConsoleDisplayState && setting->DataLength > 0) {
         // 0 off, 1 on, 2 dimmed: a dimmed display is still on.
-        gUserFacts.displayOff = *reinterpret_cast<const DWORD*>(setting->Data) == 0;
+        gShell.userFacts.displayOff = *reinterpret_cast<const DWORD*>(setting->Data) == 0;
         WatchScreensaverInput();
         DecidePause();
       }
@@ -157,8 +121,8 @@ void OnPowerBroadcast(HWND window, WPARAM event, LPARAM data) {
 void OnTrayCallback(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(lParam)) {
     case WM_CONTEXTMENU:
-      ShowTrayMenu(static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam)), gUserFacts.userPaused,
-                   StartsWithWindows());
+      ShowTrayMenu(static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam)),
+                   gShell.userFacts.userPaused, StartsWithWindows());
       break;
     case NIN_SELECT:
     case NIN_KEYSELECT:
@@ -174,7 +138,7 @@ void OnTrayCallback(WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (gShell.taskbarCreatedMsg != 0 && message == gShell.taskbarCreatedMsg) {
     AddTrayIcon();
-    SetTimer(window, TIMER_REBUILD, 1500, nullptr);
+    Timers().Arm(TIMER_REBUILD, 1500);
     return 0;
   }
   switch (message) {
@@ -182,20 +146,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnDestroy();
       return 0;
     case WM_DISPLAYCHANGE:
-      SetTimer(window, TIMER_REBUILD, 1500, nullptr);
+      Timers().Arm(TIMER_REBUILD, 1500);
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
     case WM_TIMER:
-      OnTimer(window, wParam);
+      OnTimer(wParam);
       return 0;
     case WM_POWERBROADCAST:
-      OnPowerBroadcast(window, wParam, lParam);
+      OnPowerBroadcast(wParam, lParam);
       return TRUE;
     case WM_WTSSESSION_CHANGE:
-      if (wParam == WTS_SESSION_LOCK) gUserFacts.locked = true;
-      if (wParam == WTS_SESSION_UNLOCK) gUserFacts.locked = false;
+      if (wParam == WTS_SESSION_LOCK) gShell.userFacts.locked = true;
+      if (wParam == WTS_SESSION_UNLOCK) gShell.userFacts.locked = false;
       WatchScreensaverInput();
       DecidePause();
       return 0;

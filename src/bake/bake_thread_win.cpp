@@ -9,8 +9,8 @@
 #include "bake/bake_jobs.h"
 #include "bake/encode_sink_win.h"
 #include "bake/picture_decode.h"
-#include "library/file_probe_win.h"
-#include "library/media.h"
+#include "base/file_probe_win.h"
+#include "desktop/media_kind.h"
 
 namespace {
 

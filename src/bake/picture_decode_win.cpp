@@ -3,10 +3,10 @@
 #include <wrl/client.h>
 
 #include "bake/bake_naming.h"
-#include "bake/exif_orientation.h"
 #include "bake/picture_decode.h"
 #include "base/files_win.h"
 #include "base/wide_win.h"
+#include "render/exif_orientation.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -11,13 +11,11 @@ extern ScreenList gScreens;  // one record per monitor, the spanning record last
 extern ScreenList gSavers;   // screensaver windows while screensaver mode runs
 extern HWND gDesktopHost;    // the shell window that parents the surfaces; null without a shell
 
-// Tears down and rebuilds every screen and surface for the current settings.
-void RebuildScreens();
-// Recreates one record's surface from its current assignment.
-void ApplyScreen(Screen& screen);
-// Creates the window and renderer for the record's path: a surface behind the
-// icons, or a topmost screensaver window.
-bool CreateSurface(Screen& screen, bool saver);
+// Finds the monitors, appends one record each to the screens list, sorted.
+void GatherScreens();
+// The window for a record: a surface behind the icons, or a topmost
+// screensaver window. Null when it cannot be made.
+HWND CreateSurfaceWindow(const Screen& screen, bool saver);
 // Destroys the record's renderer and window; the record stays.
 void DestroySurface(Screen& screen);
 // DestroySurface on every record of the screens list, then empties it.

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "library/file_probe.h"
+#include "base/file_probe.h"
 #include "library/library_facts.h"
 #include "library/library_host.h"
 #include "library/media.h"

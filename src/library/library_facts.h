@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "library/file_probe.h"
+#include "base/file_probe.h"
 #include "library/media.h"
 
 class LibraryFacts {

@@ -2,7 +2,7 @@
 // Everything the library bridge needs from the rest of the program, in one
 // place: the shared records it reads and writes, and every call it makes into
 // the screens, the pause policy, the tray, the bake jobs and the library
-// window. The Windows shell implements it in library_host_win.cpp; tests
+// window. app/library_host_win.cpp implements it for Windows; tests
 // record the calls. All calls come on the main thread.
 #include <cstdint>
 #include <string>

@@ -1,13 +1,15 @@
 #pragma once
 // The library bridge of this process: the entry points the rest of the
-// program calls, backed by one LibraryBridge with the Windows host and file
-// probe. Main thread only.
+// program calls, backed by one LibraryBridge with the host app/ registers and
+// the Windows file probe. Main thread only.
 #include <string>
 #include <vector>
 
 #include "library/library_bridge.h"
 
-LibraryBridge& Library();
+// Makes the bridge over `host`; until then (and after nullptr) the bridge
+// calls below do nothing.
+void SetLibraryHost(LibraryHost* host);
 const FileProbe& LibraryFileProbe();
 
 // Shorthands for the calls other parts make, with the process's settings.

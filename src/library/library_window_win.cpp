@@ -15,14 +15,12 @@
 #include "library/library_host_win.h"
 #include "library/library_window_geometry.h"
 #include "library/picker_result.h"
-#include "render/web_environment_win.h"
+#include "webview/web_environment_win.h"
 #include "webview/com_callbacks_win.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-constexpr UINT WM_APP_LIBRARY_PICK = WM_APP + 3;
 
 HWND gLibraryWindow = nullptr;
 ComPtr<ICoreWebView2Controller> gLibraryController;

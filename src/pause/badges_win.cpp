@@ -9,7 +9,6 @@
 #include "base/app_facts_win.h"
 #include "base/handles_win.h"
 #include "base/main_timers.h"
-#include "desktop/screens_win.h"
 #include "pause/usage.h"
 
 namespace {
@@ -59,10 +58,10 @@ void PaintBadge(HWND window) {
 
 }  // namespace
 
-void ShowMonitorBadges() {
+void ShowMonitorBadges(const ScreenList& screens) {
   RemoveMonitorBadges();
   if (!gPaint) gPaint = std::make_unique<BadgePaint>();
-  for (const BadgePlacement& b : PlanBadges(gScreens)) {
+  for (const BadgePlacement& b : PlanBadges(screens)) {
     HWND window = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST |
                                       WS_EX_TRANSPARENT,
                                   kBadgeClass, L"", WS_POPUP, b.x, b.y, b.size, b.size, nullptr, nullptr,

@@ -8,26 +8,12 @@
 #include "base/settings_store_win.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
-#include "desktop/screens_win.h"
-#include "library/library_host_win.h"
+#include "desktop/screen.h"
 #include "pause/pause_policy.h"
-#include "pause/saver.h"
-#include "render/graphics_win.h"
-#include "render/gpu_reset_win.h"
-
-UserPauseFacts gUserFacts;
 
 namespace {
 
 std::u16string gPauseReason;
-SaverClock gSaverClock;
-SaverRetryGate gSaverRetry;
-
-uint32_t LastInputTick() {
-  LASTINPUTINFO input{sizeof input, 0};
-  GetLastInputInfo(&input);
-  return input.dwTime;
-}
 
 std::u16string ClassName(HWND window) {
   wchar_t name[65] = {};
@@ -82,15 +68,15 @@ ForegroundFacts GatherForeground() {
   return f;
 }
 
-PauseFacts GatherPauseFacts() {
+PauseFacts GatherPauseFacts(const UserPauseFacts& user, bool saverRunning, bool renderingStopped) {
   PauseFacts facts;
   TakePauseSettings(gSettings, facts);
-  facts.renderingStopped = gRenderingStopped;
-  facts.saverRunning = !gSavers.empty();
-  facts.userPaused = gUserFacts.userPaused;
-  facts.away = gUserFacts.away;
-  facts.locked = gUserFacts.locked;
-  facts.displayOff = gUserFacts.displayOff;
+  facts.renderingStopped = renderingStopped;
+  facts.saverRunning = saverRunning;
+  facts.userPaused = user.userPaused;
+  facts.away = user.away;
+  facts.locked = user.locked;
+  facts.displayOff = user.displayOff;
   if (facts.pauseBattery) {
     SYSTEM_POWER_STATUS power{};
     facts.powerStatusKnown = GetSystemPowerStatus(&power);
@@ -108,61 +94,14 @@ PauseFacts GatherPauseFacts() {
 
 }  // namespace
 
-void EndScreensaver() {
-  for (auto& saver : gSavers) DestroySurface(*saver);
-  gSavers.clear();
-  Timers().Stop(TIMER_SAVER);
-  DecidePause();
-  Timers().Arm(TIMER_TRIM, 2000);
-}
-
 const std::u16string& CurrentPauseReason() { return gPauseReason; }
-bool ScreensaverRunning() { return !gSavers.empty(); }
 
-void DecidePause() {
-  const PauseDecision decision = DecidePause(GatherPauseFacts(), gScreens);
+void DecidePause(ScreenList& screens, const UserPauseFacts& user, bool saverRunning, bool renderingStopped) {
+  const PauseDecision decision = DecidePause(GatherPauseFacts(user, saverRunning, renderingStopped), screens);
   std::u16string reason(PauseReasonText(decision.reason));
   if (reason != gPauseReason) TracePauseReason(reason);
   gPauseReason = std::move(reason);
-  const bool changed = ApplyPauseDecision(gScreens, decision);
+  const bool changed = ApplyPauseDecision(screens, decision);
   Timers().UpdateFrameTimer();
   if (changed) Timers().Arm(TIMER_TRIM, 2000);
-}
-
-void StartScreensaver(bool preview) {
-  // A lost device, or none while a reset waits for its rebuild, would give
-  // the savers a device that is about to be released.
-  if (!gSavers.empty() || gRenderingStopped || gDeviceLost || !gGraphics.device) return;
-  if (!preview && !SaverMayStart(gSaverRetry, gSettings, LastInputTick())) return;
-  if (!EnsureDevice()) return;
-  const UsablePredicate usable = [](const std::u16string& path) { return IsUsableWallpaper(path); };
-  for (const auto& screen : gScreens) {
-    if (screen->spanning) continue;
-    auto saver = std::make_unique<Screen>();
-    saver->bounds = screen->bounds;
-    saver->key = screen->key;
-    saver->path = PickSaverWallpaper(gSettings, screen->key, usable);
-    if (saver->path.empty() || !IsUsableWallpaper(saver->path)) continue;
-    // In the list before its renderer starts: a web view whose environment
-    // exists is asked for at once, and its answer looks for its owner there.
-    gSavers.push_back(std::move(saver));
-    if (!CreateSurface(*gSavers.back(), true)) gSavers.pop_back();
-  }
-  NoteSaverStart(gSaverRetry, !gSavers.empty(), gSettings, LastInputTick());
-  if (gSavers.empty()) return;
-  gSaverClock = StartSaverClock(LastInputTick(), GetTickCount64(), preview);
-  Timers().Arm(TIMER_SAVER, 200);
-  DecidePause();
-}
-
-SaverBar GatherSaverBar() {
-  SYSTEM_POWER_STATUS power{};
-  const bool known = GetSystemPowerStatus(&power);
-  return SaverBar{gUserFacts.locked, gUserFacts.displayOff, IsOnBattery(known, power.ACLineStatus)};
-}
-
-void WatchScreensaverInput() {
-  if (gSavers.empty()) return;
-  const bool barred = SaverBarred(gSettings, GatherSaverBar(), gSaverClock.preview());
-  if (SaverShouldEnd(gSaverClock, LastInputTick(), GetTickCount64(), barred)) EndScreensaver();
 }

@@ -3,11 +3,14 @@
 #include <windows.h>
 #include <psapi.h>
 
+namespace {
+
 UsageFigures gUsage;
 
-namespace {
 uint64_t Ticks(const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
 }  // namespace
+
+const UsageFigures& CurrentUsage() { return gUsage; }
 
 void UpdateUsageFigures() {
   FILETIME created, exited, kernel, user, now;

@@ -2,5 +2,5 @@
 #include "pause/usage.h"
 
 // This process's CPU share and private memory, sampled once a second.
-extern UsageFigures gUsage;
 void UpdateUsageFigures();
+const UsageFigures& CurrentUsage();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "bake/exif_orientation.h"
+#include "render/exif_orientation.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <new>
 
-#include "bake/exif_orientation.h"
 #include "base/app_facts_win.h"
 #include "base/files_win.h"
 #include "base/wide_win.h"
+#include "render/exif_orientation.h"
 #include "render/graphics_win.h"
 #include "render/placement.h"
 

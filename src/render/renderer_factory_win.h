@@ -5,7 +5,7 @@
 #include <string>
 
 #include "desktop/screen.h"
-#include "library/media.h"
+#include "desktop/media_kind.h"
 
 // Installs the renderer in `screen` when its Init succeeds; false when it
 // fails or no renderer draws this kind.

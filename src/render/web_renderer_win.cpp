@@ -2,21 +2,17 @@
 
 #include <shlwapi.h>
 
+#include <vector>
+
 #include "base/wide_win.h"
-#include "desktop/screens_win.h"
-#include "render/web_environment_win.h"
 #include "webview/com_callbacks_win.h"
+#include "webview/web_environment_win.h"
 
 namespace {
 
-// The web renderer of the surface or screensaver window `window`, if it is
-// still there: everything asynchronous starts by looking it up again.
-WebRenderer* RendererOf(HWND window) {
-  for (ScreenList* list : {&gScreens, &gSavers})
-    for (auto& screen : *list)
-      if (screen->window == window) return dynamic_cast<WebRenderer*>(screen->renderer.get());
-  return nullptr;
-}
+// Every live web renderer, so that a completion can tell whether its
+// renderer is still there.
+std::vector<WebRenderer*> gLiveRenderers;
 
 void Suspend(ICoreWebView2* webView) {
   Microsoft::WRL::ComPtr<ICoreWebView2_3> suspendable;
@@ -25,7 +21,18 @@ void Suspend(ICoreWebView2* webView) {
 
 }  // namespace
 
+// The web renderer of the surface or screensaver window `window`, if it is
+// still there: everything asynchronous starts by looking it up again.
+WebRenderer* WebRenderer::RendererOf(HWND window) {
+  for (WebRenderer* renderer : gLiveRenderers)
+    if (renderer->window_ == window) return renderer;
+  return nullptr;
+}
+
+WebRenderer::WebRenderer() { gLiveRenderers.push_back(this); }
+
 WebRenderer::~WebRenderer() {
+  std::erase(gLiveRenderers, this);
   if (controller_) controller_->Close();
   webView_.Reset();
   controller_.Reset();

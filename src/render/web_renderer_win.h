@@ -11,10 +11,11 @@
 
 class WebRenderer final : public Renderer {
  public:
+  WebRenderer();
   ~WebRenderer() override;
   // Starts creating the web view; it arrives later (or at once, inside this
   // call, when the environment exists). The renderer must already be
-  // installed in its Screen, which the callbacks find by window. False when
+  // installed in its Screen before the window could go. False when
   // the path cannot be made a URL.
   bool Init(HWND window, const std::u16string& path);
   void Tick(double) override {}
@@ -22,6 +23,7 @@ class WebRenderer final : public Renderer {
   bool NeedsFrames() override { return false; }
 
  private:
+  static WebRenderer* RendererOf(HWND window);
   static void EnvironmentReady(HWND window);
   static HRESULT ControllerArrived(HWND window, HRESULT result, ICoreWebView2Controller* controller);
   void Show(ICoreWebView2Controller* controller);

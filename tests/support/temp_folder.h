@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/text.h"
-#include "library/file_probe_posix.h"
+#include "base/file_probe_posix.h"
 
 class TempFolder {
  public:

@@ -4,7 +4,7 @@
 #include "base/files_win.h"
 #include "base/wide_win.h"
 #include "harness_win.h"
-#include "library/file_probe_win.h"
+#include "base/file_probe_win.h"
 #include "library/library_facts.h"
 
 namespace {

@@ -347,7 +347,6 @@ void RenderWindowTest::TearDown() {
   if (ownMainWindow_) {
     DestroyWindow(gApp.mainWindow);
     gApp.mainWindow = savedMainWindow_;
-    gShell.qpcFrequency = savedQpcFrequency_;
     ownMainWindow_ = false;
   }
   gFailNextPresent = false;
@@ -373,12 +372,8 @@ Shot RenderWindowTest::Capture() {
 }
 
 void RenderWindowTest::UseTestMainWindow() {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
   savedMainWindow_ = gApp.mainWindow;
-  savedQpcFrequency_ = gShell.qpcFrequency;
   ownMainWindow_ = true;
-  gShell.qpcFrequency = f.QuadPart;
   gApp.instance = GetModuleHandleW(nullptr);
   gApp.mainWindow = CreateWindowExW(0, kTestWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                     GetModuleHandleW(nullptr), nullptr);

@@ -158,14 +158,13 @@ class RenderWindowTest : public testing::Test {
   HWND Window();
   std::u16string File(const char* name) const;
   Shot Capture();
-  // A hidden main window and a performance counter, as the frame loop and GPU reset recovery need them.
+  // A hidden main window, as the main-window timers of the frame loop and GPU reset recovery need.
   void UseTestMainWindow();
 
   int tolerance = 24;
   Settings savedSettings_;
   HWND window_ = nullptr;
   HWND savedMainWindow_ = nullptr;
-  int64_t savedQpcFrequency_ = 0;
   bool ownMainWindow_ = false;
 };
 

@@ -5,13 +5,14 @@
 #include "../shaders/test_shaders.h"
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"
+#include "app/gpu_recovery_win.h"
 #include "app/main_window_win.h"
+#include "app/screens_apply_win.h"
 #include "base/files_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "desktop/screens_win.h"
 #include "harness_win.h"
-#include "render/gpu_reset_win.h"
 #include "render/graphics_win.h"
 #include "render/image_renderer_win.h"
 #include "render/shader_renderer_win.h"
@@ -290,14 +291,12 @@ class GpuResetTest : public RenderTest {
  protected:
   void SetUp() override {
     RenderTest::SetUp();
-    gGpuResets = {};
-    gRenderingStopped = false;
+    ClearGpuResetStop();
     UseTestMainWindow();
   }
   void TearDown() override {
-    gGpuResets = {};
-    gRenderingStopped = false;
-    gGpuResetWaiting = false;
+    ClearGpuResetStop();
+    EndGpuResetWait();
     RenderTest::TearDown();
   }
 
@@ -324,7 +323,7 @@ TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
   LoseDeviceDrawing();
   EXPECT_FALSE(gGraphics.device) << "the device is released";
   EXPECT_TRUE(gGraphics.deviceManager) << "the device manager survives";
-  EXPECT_FALSE(gRenderingStopped);
+  EXPECT_FALSE(RenderingStopped());
   EXPECT_NE(ReadLog().find("GPU reset; retrying in 15 seconds\r\n"), std::string::npos);
   // During the wait the library keeps the screens, and a pick (which rebuilds
   // when it cannot apply in place) waits in the settings for the timer.
@@ -344,7 +343,7 @@ TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
   ASSERT_TRUE(gGraphics.device) << ReadLog();
   gScreens.clear();
   LoseDeviceDrawing();
-  EXPECT_TRUE(gRenderingStopped);
+  EXPECT_TRUE(RenderingStopped());
   EXPECT_FALSE(gGraphics.device) << "no device while stopped";
   for (const auto& screen : gScreens) EXPECT_FALSE(screen->window || screen->renderer) << "no surface while stopped";
   EXPECT_NE(ReadLog().find("GPU reset twice in 5 minutes; stopped rendering. Pick a wallpaper in the library to try "
@@ -354,10 +353,10 @@ TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
 
   // An apply lifts the stop; a loss a moment later is retried again.
   ClearGpuResetStop();
-  EXPECT_FALSE(gRenderingStopped);
+  EXPECT_FALSE(RenderingStopped());
   ASSERT_TRUE(EnsureDevice());
   LoseDeviceDrawing();
-  EXPECT_FALSE(gRenderingStopped);
+  EXPECT_FALSE(RenderingStopped());
   EXPECT_TRUE(KillTimer(gApp.mainWindow, TIMER_REBUILD));
 }
 

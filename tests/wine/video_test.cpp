@@ -5,14 +5,16 @@
 
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"
+#include "app/gpu_recovery_win.h"
 #include "app/main_window_win.h"
+#include "app/screens_apply_win.h"
+#include "app/screensaver_win.h"
 #include "base/files_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "desktop/screens_win.h"
 #include "harness_win.h"
 #include "pause/pause_win.h"
-#include "render/gpu_reset_win.h"
 #include "render/graphics_win.h"
 #include "render/video_renderer_win.h"
 
@@ -184,16 +186,14 @@ class VideoResetTest : public VideoTest {
  protected:
   void SetUp() override {
     VideoTest::SetUp();
-    gGpuResets = {};
-    gRenderingStopped = false;
+    ClearGpuResetStop();
     UseTestMainWindow();
     RegisterSaverClass();
   }
   void TearDown() override {
     EndScreensaver();
-    gGpuResets = {};
-    gRenderingStopped = false;
-    gGpuResetWaiting = false;
+    ClearGpuResetStop();
+    EndGpuResetWait();
     gDeviceLost = false;
     VideoTest::TearDown();
   }
@@ -280,13 +280,13 @@ TEST_F(VideoResetTest, LockAndDisplayOffEndTheScreensaver) {
       {WM_POWERBROADCAST, {PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&displayOff)}},
   };
   for (const auto& [message, args] : events) {
-    gUserFacts = {};
+    gShell.userFacts = {};
     StartScreensaver(true);  // a preview would run 6 s: only the event can end it now
     ASSERT_TRUE(ScreensaverRunning()) << ReadLog();
     MainWindowProc(gApp.mainWindow, message, args.first, args.second);
     EXPECT_FALSE(ScreensaverRunning()) << message;
   }
-  gUserFacts = {};
+  gShell.userFacts = {};
 }
 
 TEST_F(VideoResetTest, SaverStartThatShowsNothingIsNotRetriedUntilSomethingChanges) {

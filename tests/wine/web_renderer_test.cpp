@@ -3,15 +3,15 @@
 #include <objbase.h>
 
 #include "app/app_state_win.h"
+#include "app/screensaver_win.h"
 #include "base/log_win.h"
-#include "base/wide_win.h"
 #include "base/settings_store_win.h"
+#include "base/wide_win.h"
 #include "desktop/screens_win.h"
-#include "pause/pause_win.h"
-#include "render/graphics_win.h"
 #include "harness_win.h"
+#include "render/graphics_win.h"
 #include "render/renderer_factory_win.h"
-#include "render/web_environment_win.h"
+#include "webview/web_environment_win.h"
 
 using namespace harness;
 

@@ -6,7 +6,7 @@
 
 #include "bake/bake_jobs.h"
 #include "bake/bake_naming.h"
-#include "bake/exif_orientation.h"
+#include "render/exif_orientation.h"
 #include "../../support/test_sink.h"
 
 namespace {

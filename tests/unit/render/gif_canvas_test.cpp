@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "bake/exif_orientation.h"
+#include "render/exif_orientation.h"
 #include "render/gif_canvas.h"
 
 namespace {

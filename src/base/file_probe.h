@@ -1,6 +1,6 @@
 #pragma once
-// The file-system questions the library asks. The Windows shell answers them
-// with GetFileAttributesW, FindFirstFileW and UrlCreateFromPathW; native tests
+// The file-system questions asked about wallpapers. The Windows shell answers
+// them with GetFileAttributesW, FindFirstFileW and UrlCreateFromPathW; native tests
 // answer them from real folders (file_probe_posix.h). The watch calls let the
 // library keep what it learnt until a folder's entries change.
 #include <cstdint>

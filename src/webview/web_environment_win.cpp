@@ -1,4 +1,4 @@
-#include "render/web_environment_win.h"
+#include "webview/web_environment_win.h"
 
 #include <utility>
 

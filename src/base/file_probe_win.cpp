@@ -1,4 +1,4 @@
-#include "library/file_probe_win.h"
+#include "base/file_probe_win.h"
 
 #include <windows.h>
 #include <shlwapi.h>

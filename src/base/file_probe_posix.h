@@ -5,7 +5,7 @@
 // /tmp/x/clip.mp4.
 #include <map>
 
-#include "library/file_probe.h"
+#include "base/file_probe.h"
 
 class PosixFileProbe final : public FileProbe {
  public:

@@ -1,16 +1,25 @@
-#include "render/gpu_reset_win.h"
+#include "app/gpu_recovery_win.h"
 
 #include <windows.h>
 
+#include "app/screens_apply_win.h"
+#include "app/screensaver_win.h"
 #include "base/log_win.h"
 #include "base/main_timers.h"
 #include "desktop/screens_win.h"
-#include "pause/pause_win.h"
 #include "render/graphics_win.h"
+
+namespace {
 
 bool gRenderingStopped = false;
 GpuResetCounter gGpuResets;
 bool gGpuResetWaiting = false;
+
+}  // namespace
+
+bool RenderingStopped() { return gRenderingStopped; }
+bool RenderingHeldBack() { return gRenderingStopped || gGpuResetWaiting; }
+void EndGpuResetWait() { gGpuResetWaiting = false; }
 
 void HandleGpuReset() {
   // Cleared first: several renderers failing in one pass make one recovery.

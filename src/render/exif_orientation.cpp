@@ -1,4 +1,4 @@
-#include "bake/exif_orientation.h"
+#include "render/exif_orientation.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "library/file_probe_posix.h"
+#include "base/file_probe_posix.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The library's file-system questions, answered by Windows.
-#include "library/file_probe.h"
+#include "base/file_probe.h"
 
 class WindowsFileProbe final : public FileProbe {
  public:
