@@ -9,10 +9,9 @@ GpuResetAction CountGpuReset(GpuResetCounter& counter, uint64_t nowMs) {
   return counter.count < 2 ? GpuResetAction::Retry : GpuResetAction::Stop;
 }
 
-DeviceStep DecideDeviceStep(bool exists, bool removed, bool sharedObjectsReady) {
+DeviceStep DecideDeviceStep(bool exists, bool removed) {
   if (!exists) return DeviceStep::Create;
-  if (removed) return DeviceStep::Recover;
-  return sharedObjectsReady ? DeviceStep::Use : DeviceStep::Create;
+  return removed ? DeviceStep::Recover : DeviceStep::Use;
 }
 
 std::u16string FormatResetDeviceFailure(uint32_t hr) {

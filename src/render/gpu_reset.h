@@ -21,10 +21,8 @@ enum class DeviceStep { Use, Create, Recover };
 
 // What making sure of a device does. A device the driver removed is never
 // replaced in place: renderers still hold it and objects made from it, so it
-// goes through reset recovery, which destroys them first. A healthy device
-// missing its shared objects (they failed before any surface was made) is
-// made again.
-DeviceStep DecideDeviceStep(bool exists, bool removed, bool sharedObjectsReady);
+// goes through reset recovery, which destroys them first.
+DeviceStep DecideDeviceStep(bool exists, bool removed);
 
 // The log line for a device manager that would not take a new device.
 std::u16string FormatResetDeviceFailure(uint32_t hr);
