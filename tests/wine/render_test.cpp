@@ -146,22 +146,6 @@ TEST_F(RenderTest, AnimatedGifShowsItsFramesInTurnFromTheCache) {
   EXPECT_COLOUR(s, 260, 90, 255, 0, 0);
 }
 
-TEST_F(RenderTest, GifKeepsItsOwnRateOnA30FpsTimer) {
-  // Four frames of 4 hundredths: 25 a second, though a tick comes every 33 ms.
-  const std::u16string path = File("fast.gif");
-  WriteWholeFile(path, MakeGif(8, 8, {{0, 0, 8, 8, 1, 4, 1}, {0, 0, 8, 8, 2, 4, 1}, {0, 0, 8, 8, 3, 4, 1},
-                                      {0, 0, 8, 8, 4, 4, 1}}));
-  ImageRenderer r(gSettings.frames, gSettings.fit);
-  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
-  int shown = 0;
-  for (int tick = 0; tick < 3 * 30; ++tick) {
-    const uint32_t before = r.current();
-    r.Tick(1.0 / 30);
-    shown += r.current() != before;
-  }
-  EXPECT_NEAR(shown, 75, 1);
-}
-
 TEST_F(RenderTest, AnimationsOverTheBudgetRecomposeEveryFrameFromTheOpenFile) {
   // 13 frames of a 2048 x 2048 screen take 208 MiB as textures: over the
   // budget, so one canvas texture is updated for every frame instead.
