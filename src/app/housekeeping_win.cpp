@@ -35,9 +35,9 @@ void Housekeeping() {
   CheckDeviceRemoved();
   LASTINPUTINFO input{sizeof input, 0};
   GetLastInputInfo(&input);
-  const UserPauseFacts& user = gShell.userFacts;
-  IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), user.locked,
-                 user.userPaused, false};
+  const SaverBar bar = GatherSaverBar();
+  IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), bar.locked,
+                 gShell.userFacts.userPaused, false, bar.displayOff, bar.onBattery};
   IdleVerdict verdict = JudgeIdle(gSettings, idle);
   if (verdict.away != gShell.userFacts.away) {
     gShell.userFacts.away = verdict.away;

@@ -22,7 +22,7 @@ namespace {
 void ApplySurfaceRule(Screen& screen) {
   const MediaVerdict media{!screen.path.empty() && ClassifyMedia(screen.path) != MediaKind::None,
                            !screen.path.empty() && IsUsableWallpaper(screen.path)};
-  const SurfacePreconditions pre{gDesktopHost != nullptr, gGraphics.device != nullptr, RenderingStopped()};
+  const SurfacePreconditions pre{gDesktopHost != nullptr, gGraphics.device != nullptr, RenderingHeldBack()};
   switch (DecideSurface(screen.path, media, pre)) {
     case SurfaceAction::Create:
       CreateSurface(screen, false);
@@ -67,7 +67,7 @@ void RebuildScreens() {
   const bool hadWindow = AnyWindow();
   DestroyAllSurfaces();
   void* host = gDesktopHost;
-  const bool proceed = BeginRebuild(host, RenderingStopped(), EnsureDevice);
+  const bool proceed = BeginRebuild(host, RenderingHeldBack(), EnsureDevice);
   gDesktopHost = static_cast<HWND>(host);
   if (!proceed) return;
   gDesktopHost = FindDesktopHost();
