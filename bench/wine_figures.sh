@@ -150,12 +150,22 @@ sleep 1
 echo "  Pause all on that GIF, ${seconds} s   $(quiet_window)   target 0.0 %, <= 1 wake-up/s, 0 ticks"
 stop_app
 
+# Stop mode: a program rule for notepad.exe stops the video while notepad runs.
 settings "$video" 0
+printf "pauseAction=stop\r\nrule=running,notepad.exe\r\n" >> "$data/lumenhollow.ini"
 start_app
 first_present >/dev/null
 sleep 3
-echo "  private memory, 1080p H.264 video playing"
-echo "    lumenhollow.exe                $(( $(private_kib) / 1024 )) MiB   (floor with a picture: $(( floor_kib / 1024 )) MiB)"
+playing=$(( $(private_kib) / 1024 ))
+wine notepad.exe &
+notepad=$!
+for _ in $(seq 100); do grep -a -q "paused for notepad.exe" "$log" && break; sleep 0.1; done
+sleep 3  # the working-set trim follows the stop
+stopped=$(( $(private_kib) / 1024 ))
+echo "  private memory, 1080p H.264 video playing, then stopped while a program rule holds (pauseAction=stop)"
+echo "    lumenhollow.exe                $playing MiB playing, $stopped MiB stopped   (floor with a picture: $(( floor_kib / 1024 )) MiB)"
+wine taskkill.exe /F /IM notepad.exe >/dev/null 2>&1
+wait $notepad 2>/dev/null
 stop_app
 kill $shell 2>/dev/null
 wait $shell 2>/dev/null

@@ -13,10 +13,13 @@ namespace {
 
 bool gRenderingStopped = false;
 GpuResetCounter gGpuResets;
+bool gGpuResetWaiting = false;
 
 }  // namespace
 
 bool RenderingStopped() { return gRenderingStopped; }
+bool RenderingHeldBack() { return gRenderingStopped || gGpuResetWaiting; }
+void EndGpuResetWait() { gGpuResetWaiting = false; }
 
 void HandleGpuReset() {
   // Cleared first: several renderers failing in one pass make one recovery.
@@ -29,9 +32,12 @@ void HandleGpuReset() {
   RefreshSystemWallpaper();
   if (action == GpuResetAction::Retry) {
     LogLine(u"GPU reset; retrying in 15 seconds");
-    // Replaces any rebuild already pending.
+    // Replaces any rebuild already pending; its handler ends the wait.
     Timers().Arm(TIMER_REBUILD, kGpuRetryDelayMs);
+    gGpuResetWaiting = true;
+    RebuildScreens();
   } else {
+    gGpuResetWaiting = false;
     gRenderingStopped = true;
     LogLine(u"GPU reset twice in 5 minutes; stopped rendering. Pick a wallpaper in the library to try again.");
     RebuildScreens();

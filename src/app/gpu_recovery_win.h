@@ -5,6 +5,12 @@
 // After a second reset within five minutes: no device is created and no
 // surface is made until ClearGpuResetStop.
 bool RenderingStopped();
+// From a reset until its rebuild timer fires, rebuilds list the screens (so
+// the library keeps them and a pick lands in the settings) but make no device
+// while the driver settles. True while stopped or waiting.
+bool RenderingHeldBack();
+// The rebuild timer fired: the wait is over.
+void EndGpuResetWait();
 
 // Throws the rendering state away, shows the system wallpaper and either
 // rebuilds in 15 seconds or, after a second reset within five minutes, stops.

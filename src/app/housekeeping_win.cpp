@@ -5,6 +5,7 @@
 
 #include "app/app_state_win.h"
 #include "app/gpu_recovery_win.h"
+#include "app/rotation_win.h"
 #include "app/screens_apply_win.h"
 #include "app/screensaver_win.h"
 #include "app/tray_win.h"
@@ -34,9 +35,9 @@ void Housekeeping() {
   CheckDeviceRemoved();
   LASTINPUTINFO input{sizeof input, 0};
   GetLastInputInfo(&input);
-  const UserPauseFacts& user = gShell.userFacts;
-  IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), user.locked,
-                 user.userPaused, false};
+  const SaverBar bar = GatherSaverBar();
+  IdleFacts idle{IdleMilliseconds(GetTickCount(), input.dwTime), ScreensaverRunning(), bar.locked,
+                 gShell.userFacts.userPaused, false, bar.displayOff, bar.onBattery};
   IdleVerdict verdict = JudgeIdle(gSettings, idle);
   if (verdict.away != gShell.userFacts.away) {
     gShell.userFacts.away = verdict.away;
@@ -54,6 +55,7 @@ void Housekeeping() {
     RebuildScreens();
   }
   DecidePause();
+  UpdateRotations(false);
   UpdateUsageFigures();
   const UsageFigures& usage = CurrentUsage();
   SetTrayTip(FormatTrayTip(usage.cpuPercent, usage.privateBytes, !CurrentPauseReason().empty()));

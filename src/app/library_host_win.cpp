@@ -5,6 +5,7 @@
 #include "app/app_state_win.h"
 #include "app/autostart_win.h"
 #include "app/gpu_recovery_win.h"
+#include "app/rotation_win.h"
 #include "app/screens_apply_win.h"
 #include "app/screensaver_win.h"
 #include "base/app_facts_win.h"
@@ -38,6 +39,10 @@ class WindowsLibraryHost final : public LibraryHost {
   bool CanApplyScreensInPlace() override {
     return gGraphics.device && gDesktopHost && IsWindow(gDesktopHost);
   }
+
+  int64_t UnixNow() override { return ::UnixNow(); }
+  uint32_t RandomBelow(uint32_t bound) override { return RotationRandomBelow(bound); }
+  void UpdateRotations(bool advanceAll) override { ::UpdateRotations(advanceAll); }
 
   void ClearRenderingStopped() override { ClearGpuResetStop(); }
 

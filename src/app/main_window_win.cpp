@@ -8,7 +8,9 @@
 #include "app/autostart_win.h"
 #include "app/bake_progress_win.h"
 #include "app/frame_timer_win.h"
+#include "app/gpu_recovery_win.h"
 #include "app/housekeeping_win.h"
+#include "app/rotation_win.h"
 #include "app/screens_apply_win.h"
 #include "app/screensaver_win.h"
 #include "app/tray_win.h"
@@ -51,6 +53,9 @@ void OnCommand(UINT id) {
       SetStartWithWindows(!StartsWithWindows());
       SendState();
       break;
+    case kCommandNextWallpaper:
+      UpdateRotations(true);
+      break;
     case kCommandExit:
       DestroyWindow(gApp.mainWindow);
       break;
@@ -66,6 +71,7 @@ void OnTimer(UINT_PTR id) {
       break;
     case TIMER_REBUILD:
       Timers().Stop(id);
+      EndGpuResetWait();
       RebuildScreens();
       break;
     case TIMER_REDECIDE:
@@ -86,6 +92,9 @@ void OnTimer(UINT_PTR id) {
       Timers().Stop(id);
       SaveSettings();
       break;
+    case TIMER_ROTATE:
+      UpdateRotations(false);
+      break;
     default:
       break;
   }
@@ -94,6 +103,7 @@ void OnTimer(UINT_PTR id) {
 void OnPowerBroadcast(WPARAM event, LPARAM data) {
   switch (event) {
     case PBT_APMPOWERSTATUSCHANGE:
+      WatchScreensaverInput();
       DecidePause();
       break;
     case PBT_APMRESUMEAUTOMATIC:
@@ -105,6 +115,7 @@ void OnPowerBroadcast(WPARAM event, LPARAM data) {
       if (setting && setting->PowerSetting == kConsoleDisplayState && setting->DataLength > 0) {
         // 0 off, 1 on, 2 dimmed: a dimmed display is still on.
         gShell.userFacts.displayOff = *reinterpret_cast<const DWORD*>(setting->Data) == 0;
+        WatchScreensaverInput();
         DecidePause();
       }
       break;
@@ -118,7 +129,7 @@ void OnTrayCallback(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(lParam)) {
     case WM_CONTEXTMENU:
       ShowTrayMenu(static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam)),
-                   gShell.userFacts.userPaused, StartsWithWindows());
+                   gShell.userFacts.userPaused, StartsWithWindows(), !gSettings.rotations.empty());
       break;
     case NIN_SELECT:
     case NIN_KEYSELECT:
@@ -156,6 +167,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_WTSSESSION_CHANGE:
       if (wParam == WTS_SESSION_LOCK) gShell.userFacts.locked = true;
       if (wParam == WTS_SESSION_UNLOCK) gShell.userFacts.locked = false;
+      WatchScreensaverInput();
       DecidePause();
       return 0;
     case WM_APP_TRAY:

@@ -9,6 +9,7 @@ inline constexpr UINT kCommandOpenLibrary = 1;
 inline constexpr UINT kCommandPauseAll = 2;
 inline constexpr UINT kCommandStartWithWindows = 3;
 inline constexpr UINT kCommandExit = 4;
+inline constexpr UINT kCommandNextWallpaper = 5;
 
 // GUID_CONSOLE_DISPLAY_STATE: display on, off and dimmed notifications.
 inline constexpr GUID kConsoleDisplayState = {

@@ -22,7 +22,7 @@ namespace {
 void ApplySurfaceRule(Screen& screen) {
   const MediaVerdict media{!screen.path.empty() && ClassifyMedia(screen.path) != MediaKind::None,
                            !screen.path.empty() && IsUsableWallpaper(screen.path)};
-  const SurfacePreconditions pre{gDesktopHost != nullptr, gGraphics.device != nullptr, RenderingStopped()};
+  const SurfacePreconditions pre{gDesktopHost != nullptr, gGraphics.device != nullptr, RenderingHeldBack()};
   switch (DecideSurface(screen.path, media, pre)) {
     case SurfaceAction::Create:
       CreateSurface(screen, false);
@@ -43,13 +43,31 @@ bool AnyWindow() {
 
 }  // namespace
 
-void DecidePause() { DecidePause(gScreens, gShell.userFacts, !gSavers.empty(), RenderingStopped()); }
+void DecidePause() {
+  const bool release = DecidePause(gScreens, gShell.userFacts, !gSavers.empty(), RenderingStopped());
+  int count = 0;
+  for (auto& screen : gScreens) {
+    if (release && screen->renderer && screen->paused) {
+      screen->renderer.reset();
+      screen->released = true;
+      ++count;
+    } else if (!release && screen->released && screen->window && StartSurfaceRenderer(*screen)) {
+      // Back in the same window, in the state the decision gave its screen.
+      if (screen->paused) screen->renderer->SetPaused(true);
+      ++count;
+    }
+  }
+  if (count == 0) return;
+  TraceRenderers(release, count);
+  Timers().UpdateFrameTimer();
+  if (release) Timers().Arm(TIMER_TRIM, 2000);
+}
 
 void RebuildScreens() {
   const bool hadWindow = AnyWindow();
   DestroyAllSurfaces();
   void* host = gDesktopHost;
-  const bool proceed = BeginRebuild(host, RenderingStopped(), EnsureDevice);
+  const bool proceed = BeginRebuild(host, RenderingHeldBack(), EnsureDevice);
   gDesktopHost = static_cast<HWND>(host);
   if (!proceed) return;
   gDesktopHost = FindDesktopHost();
@@ -88,10 +106,16 @@ bool CreateSurface(Screen& screen, bool saver) {
     return false;
   }
   screen.window = window;
+  return StartSurfaceRenderer(screen);
+}
+
+bool StartSurfaceRenderer(Screen& screen) {
+  screen.released = false;
   const int width = screen.bounds.right - screen.bounds.left;
   const int height = screen.bounds.bottom - screen.bounds.top;
   const std::u16string key = screen.spanning ? u"span" : screen.key;
-  const bool ok = StartRenderer(screen, ClassifyMedia(screen.path), window, width, height, key);
+  const bool ok =
+      StartRenderer(screen, ClassifyMedia(screen.path), static_cast<HWND>(screen.window), width, height, key);
   if (!ok) {
     LogLine(u"could not load " + screen.path);
     DestroySurface(screen);

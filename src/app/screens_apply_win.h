@@ -10,5 +10,9 @@ void ApplyScreen(Screen& screen);
 // Creates the window and renderer for the record's path: a surface behind the
 // icons, or a topmost screensaver window.
 bool CreateSurface(Screen& screen, bool saver);
-// Decides pause over the screens as they are now (pause_win.h carries it out).
+// Starts the record's renderer in its window: after CreateSurface made the
+// window, or after a stop released it. On failure logs and destroys the surface.
+bool StartSurfaceRenderer(Screen& screen);
+// Decides pause over the screens as they are now (pause_win.h carries it out),
+// then lets paused renderers go in stop mode or brings released ones back.
 void DecidePause();

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include "app/app_state_win.h"
 #include "app/gpu_recovery_win.h"
 #include "app/screens_apply_win.h"
 #include "base/main_timers.h"
 #include "base/settings_store_win.h"
 #include "desktop/screens_win.h"
 #include "library/library_host_win.h"
+#include "pause/pause_policy.h"
 #include "pause/saver.h"
 #include "render/graphics_win.h"
 
@@ -47,8 +49,11 @@ void StartScreensaver(bool preview) {
     saver->bounds = screen->bounds;
     saver->key = screen->key;
     saver->path = PickSaverWallpaper(gSettings, screen->key, usable);
-    if (!saver->path.empty() && IsUsableWallpaper(saver->path) && CreateSurface(*saver, true))
-      gSavers.push_back(std::move(saver));
+    if (saver->path.empty() || !IsUsableWallpaper(saver->path)) continue;
+    // In the list before its renderer starts: a web view whose environment
+    // exists is asked for at once, and its answer looks for its owner there.
+    gSavers.push_back(std::move(saver));
+    if (!CreateSurface(*gSavers.back(), true)) gSavers.pop_back();
   }
   NoteSaverStart(gSaverRetry, !gSavers.empty(), gSettings, LastInputTick());
   if (gSavers.empty()) return;
@@ -57,6 +62,14 @@ void StartScreensaver(bool preview) {
   DecidePause();
 }
 
+SaverBar GatherSaverBar() {
+  SYSTEM_POWER_STATUS power{};
+  const bool known = GetSystemPowerStatus(&power);
+  return SaverBar{gShell.userFacts.locked, gShell.userFacts.displayOff, IsOnBattery(known, power.ACLineStatus)};
+}
+
 void WatchScreensaverInput() {
-  if (SaverShouldEnd(gSaverClock, LastInputTick(), GetTickCount64())) EndScreensaver();
+  if (gSavers.empty()) return;
+  const bool barred = SaverBarred(gSettings, GatherSaverBar(), gSaverClock.preview());
+  if (SaverShouldEnd(gSaverClock, LastInputTick(), GetTickCount64(), barred)) EndScreensaver();
 }

@@ -41,10 +41,11 @@ void RemoveTrayIcon() {
   Shell_NotifyIconW(NIM_DELETE, &gTray);
 }
 
-void ShowTrayMenu(int x, int y, bool userPaused, bool startsWithWindows) {
+void ShowTrayMenu(int x, int y, bool userPaused, bool startsWithWindows, bool rotating) {
   HMENU menu = CreatePopupMenu();
   AppendMenuW(menu, MF_STRING, kCommandOpenLibrary, L"Open library");
   AppendMenuW(menu, MF_STRING | (userPaused ? MF_CHECKED : 0), kCommandPauseAll, L"Pause all");
+  AppendMenuW(menu, MF_STRING | (rotating ? 0 : MF_GRAYED), kCommandNextWallpaper, L"Next wallpaper");
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING | (startsWithWindows ? MF_CHECKED : 0), kCommandStartWithWindows,
               L"Start with Windows");

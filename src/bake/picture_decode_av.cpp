@@ -12,7 +12,7 @@ extern "C" {
 
 #include "base/text.h"
 #include "bake/bake_naming.h"
-#include "bake/exif_orientation.h"
+#include "render/exif_orientation.h"
 
 namespace {
 

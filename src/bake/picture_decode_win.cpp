@@ -1,11 +1,12 @@
 #include <windows.h>
-#include <propvarutil.h>
 #include <wincodec.h>
 #include <wrl/client.h>
 
-#include "base/wide_win.h"
 #include "bake/bake_naming.h"
 #include "bake/picture_decode.h"
+#include "base/files_win.h"
+#include "base/wide_win.h"
+#include "render/exif_orientation.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -27,18 +28,6 @@ WICBitmapTransformOptions TransformFor(int orientation) {
   }
 }
 
-int OrientationOf(IWICBitmapFrameDecode* frame) {
-  ComPtr<IWICMetadataQueryReader> reader;
-  if (FAILED(frame->GetMetadataQueryReader(&reader))) return 1;
-  PROPVARIANT value;
-  PropVariantInit(&value);
-  int orientation = 1;
-  if (SUCCEEDED(reader->GetMetadataByName(L"/app1/ifd/{ushort=274}", &value)) && value.vt == VT_UI2)
-    orientation = value.uiVal;
-  PropVariantClear(&value);
-  return orientation;
-}
-
 }  // namespace
 
 bool DecodePictureForBake(const std::u16string& path, int32_t maxSide, std::vector<uint32_t>& pixels,
@@ -53,7 +42,9 @@ bool DecodePictureForBake(const std::u16string& path, int32_t maxSide, std::vect
   ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(0, &frame))) return false;
   ComPtr<IWICBitmapSource> source = frame;
-  const int orientation = OrientationOf(frame.Get());
+  // The same reader as the wallpaper's, so a picture stands the same way in both.
+  std::string head;
+  const int orientation = ReadFileHead(path, 256 * 1024, head) ? ReadExifOrientation(head) : 1;
   if (orientation >= 2 && orientation <= 8) {
     ComPtr<IWICBitmapFlipRotator> rotator;
     if (SUCCEEDED(factory->CreateBitmapFlipRotator(&rotator)) &&

@@ -2,14 +2,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/wide_win.h"
 
-bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
+bool ReadWholeFile(const std::u16string& path, std::string& bytes) { return ReadFileHead(path, MAXDWORD, bytes); }
+
+bool ReadFileHead(const std::u16string& path, uint32_t limit, std::string& bytes) {
   HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  const DWORD size = GetFileSize(file, nullptr);
+  DWORD size = GetFileSize(file, nullptr);
   bool ok = size != INVALID_FILE_SIZE;
   if (ok) {
+    size = std::min<DWORD>(size, limit);
     bytes.resize(size);
     DWORD read = 0;
     if (size > 0) ok = ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;

@@ -10,6 +10,7 @@ inline constexpr uintptr_t TIMER_TRIM = 4;
 inline constexpr uintptr_t TIMER_SAVER = 5;
 inline constexpr uintptr_t TIMER_BADGES = 6;
 inline constexpr uintptr_t TIMER_SAVE_SETTINGS = 7;
+inline constexpr uintptr_t TIMER_ROTATE = 8;  // the earliest due rotation change
 
 class MainTimers {
  public:

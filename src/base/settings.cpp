@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 #include "base/text.h"
@@ -35,6 +36,10 @@ constexpr IntKey kIntKeys[] = {
 
 constexpr std::u16string_view kFramePrefix = u"frame:";
 constexpr std::u16string_view kScreenPrefix = u"screen:";
+constexpr std::u16string_view kRotationPrefix = u"rotation:";
+constexpr std::u16string_view kRotationItemPrefix = u"rotitem:";
+
+constexpr std::u16string_view kRuleActionNames[] = {u"running", u"foreground", u"notfullscreen"};
 
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
@@ -51,6 +56,61 @@ bool ScanFloat(std::u16string_view text, size_t& pos, float& out) {
   if (end == ascii.c_str()) return false;
   pos += static_cast<size_t>(end - ascii.c_str());
   return true;
+}
+
+std::u16string_view NextField(std::u16string_view& rest, char16_t separator) {
+  const size_t at = rest.find(separator);
+  const std::u16string_view field = rest.substr(0, at);
+  rest.remove_prefix(at == std::u16string_view::npos ? rest.size() : at + 1);
+  return field;
+}
+
+int64_t ParseLeadingInt64(std::u16string_view text) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    if (value > (std::numeric_limits<int64_t>::max() - 9) / 10) break;
+    value = value * 10 + (text[i] - u'0');
+  }
+  return negative ? -value : value;
+}
+
+// "<minutes>,<listed|shuffled>,<position>,<due>,<pausedAt>,<round indexes separated by blanks>"
+void ParseRotation(std::u16string_view value, Rotation& r) {
+  r.minutes = ParseLeadingInt(NextField(value, u','));
+  r.shuffled = NextField(value, u',') == u"shuffled";
+  r.position = ParseLeadingInt(NextField(value, u','));
+  r.due = ParseLeadingInt64(NextField(value, u','));
+  r.pausedAt = ParseLeadingInt64(NextField(value, u','));
+  r.round.clear();
+  while (!value.empty() && r.round.size() <= kMaxRotationItems) {
+    const std::u16string_view index = NextField(value, u' ');
+    if (!index.empty()) r.round.push_back(ParseLeadingInt(index));
+  }
+}
+
+std::u16string FormatRotation(const Rotation& r) {
+  std::string text = std::to_string(r.minutes) + (r.shuffled ? ",shuffled," : ",listed,") +
+                     std::to_string(r.position) + ',' + std::to_string(r.due) + ',' + std::to_string(r.pausedAt) + ',';
+  for (size_t i = 0; i < r.round.size(); ++i) {
+    if (i > 0) text += ' ';
+    text += std::to_string(r.round[i]);
+  }
+  return AsciiToUtf16(text);
+}
+
+// Rotations of the file come in two kinds of lines, so they are made safe only
+// once all of them are read.
+void NormalizeRotations(RotationMap& rotations) {
+  size_t kept = 0;
+  for (auto it = rotations.begin(); it != rotations.end();) {
+    NormalizeRotation(it->second);
+    const bool keep = !it->second.items.empty() && kept < kMaxRotations;
+    kept += keep;
+    it = keep ? std::next(it) : rotations.erase(it);
+  }
 }
 
 void ApplyLine(std::u16string_view key, std::u16string_view value, Settings& s) {
@@ -77,6 +137,16 @@ void ApplyLine(std::u16string_view key, std::u16string_view value, Settings& s) 
     s.userList.emplace_back(value);
   } else if (key.starts_with(kScreenPrefix)) {
     s.assignments[std::u16string(key.substr(kScreenPrefix.size()))] = value;
+  } else if (key == u"pauseAction") {
+    s.stopWhenPaused = value == u"stop";
+  } else if (key.starts_with(kRotationPrefix)) {
+    ParseRotation(value, s.rotations[std::u16string(key.substr(kRotationPrefix.size()))]);
+  } else if (key.starts_with(kRotationItemPrefix)) {
+    auto& items = s.rotations[std::u16string(key.substr(kRotationItemPrefix.size()))].items;
+    if (items.size() < kMaxRotationItems && !value.empty()) items.emplace_back(value);
+  } else if (key == u"rule") {
+    RuleAction action;
+    if (ParseRuleAction(NextField(value, u','), action)) AddProgramRule(s.rules, value, action);
   }
 }
 
@@ -128,6 +198,46 @@ bool ParseFrame(std::u16string_view text, Frame& frame) {
   return true;
 }
 
+void NormalizeRotation(Rotation& r) {
+  if (r.items.size() > kMaxRotationItems) r.items.resize(kMaxRotationItems);
+  r.minutes = Clamp(r.minutes, kRotationMinutesRange);
+  const size_t n = r.items.size();
+  std::vector<bool> seen(n, false);
+  bool fits = r.round.size() == n;
+  for (size_t i = 0; fits && i < n; ++i) {
+    const int32_t index = r.round[i];
+    fits = index >= 0 && static_cast<size_t>(index) < n && !seen[static_cast<size_t>(index)];
+    if (fits) seen[static_cast<size_t>(index)] = true;
+  }
+  if (!fits) {
+    r.round.resize(n);
+    for (size_t i = 0; i < n; ++i) r.round[i] = static_cast<int32_t>(i);
+  }
+  r.position = n == 0 ? 0 : Clamp(r.position, {0, static_cast<int32_t>(n) - 1});
+  if (r.due < 0) r.due = 0;
+  if (r.pausedAt < 0) r.pausedAt = 0;
+}
+
+std::u16string_view RuleActionName(RuleAction action) { return kRuleActionNames[static_cast<size_t>(action)]; }
+
+bool ParseRuleAction(std::u16string_view name, RuleAction& action) {
+  for (size_t i = 0; i < std::size(kRuleActionNames); ++i) {
+    if (name == kRuleActionNames[i]) {
+      action = static_cast<RuleAction>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool AddProgramRule(std::vector<ProgramRule>& rules, std::u16string_view program, RuleAction action) {
+  if (program.empty() || program.size() > kMaxRuleNameLength || rules.size() >= kMaxRules) return false;
+  // A name that does not survive the file's line format would come back different.
+  if (program.find_first_of(u"\r\n") != std::u16string_view::npos) return false;
+  rules.push_back({std::u16string(program), action});
+  return true;
+}
+
 void ParseSettings(std::string_view bytes, Settings& settings) {
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   while (!bytes.empty()) {
@@ -139,6 +249,7 @@ void ParseSettings(std::string_view bytes, Settings& settings) {
     if (eq == std::string_view::npos) continue;
     ApplyLine(Utf8ToUtf16(line.substr(0, eq)), Utf8ToUtf16(line.substr(eq + 1)), settings);
   }
+  NormalizeRotations(settings.rotations);
 }
 
 std::string FormatSettings(const Settings& s) {
@@ -159,5 +270,13 @@ std::string FormatSettings(const Settings& s) {
   for (const std::u16string& path : s.userList) AppendLine(text, u"lib", path);
   for (const auto& [name, path] : s.assignments)
     AppendLine(text, std::u16string(kScreenPrefix) + name, path);
+  if (s.stopWhenPaused) AppendLine(text, u"pauseAction", u"stop");
+  for (const auto& [name, rotation] : s.rotations) {
+    AppendLine(text, std::u16string(kRotationPrefix) + name, FormatRotation(rotation));
+    for (const std::u16string& path : rotation.items)
+      AppendLine(text, std::u16string(kRotationItemPrefix) + name, path);
+  }
+  for (const ProgramRule& rule : s.rules)
+    AppendLine(text, u"rule", std::u16string(RuleActionName(rule.action)) + u',' + rule.program);
   return Utf16ToUtf8(text);
 }

@@ -20,6 +20,32 @@ struct Frame {
 using FrameMap = std::map<std::u16string, Frame>;
 using AssignmentMap = std::map<std::u16string, std::u16string>;
 
+// A screen's (or the span's) list of wallpapers that take turns. The item
+// showing is also the screen's assignment, so readers of assignments need not
+// know about rotations. Times are seconds since 1970 (UTC).
+struct Rotation {
+  std::vector<std::u16string> items;
+  int32_t minutes = 30;
+  bool shuffled = false;
+  std::vector<int32_t> round;  // this round's order of item indexes
+  int32_t position = 0;        // index into `round` of the item showing
+  int64_t due = 0;             // when the next change is due; 0: stopped, nothing usable
+  int64_t pausedAt = 0;        // when its screen paused; 0 while it plays
+};
+using RotationMap = std::map<std::u16string, Rotation>;
+
+enum class RuleAction {
+  PauseWhileRunning,
+  PauseWhileForeground,
+  NeverFullScreen,  // its windows never count as a game or full-screen application
+};
+
+struct ProgramRule {
+  std::u16string program;  // a file name such as obs64.exe, any case
+  RuleAction action = RuleAction::PauseWhileRunning;
+  bool operator==(const ProgramRule&) const = default;
+};
+
 struct Settings {
   bool pauseFullscreen = true;
   bool pauseCovered = true;
@@ -35,6 +61,11 @@ struct Settings {
   FrameMap frames;
   std::vector<std::u16string> userList;  // the "lib" lines, in the order added
   AssignmentMap assignments;             // the "screen:" lines
+  // Written after everything above, and only when set, so that files of
+  // earlier versions and their defaults stay byte for byte the same.
+  bool stopWhenPaused = false;  // a game or program rule releases the renderers instead of pausing them
+  RotationMap rotations;        // "rotation:" and "rotitem:" lines
+  std::vector<ProgramRule> rules;
 };
 
 struct IntRange {
@@ -46,6 +77,12 @@ inline constexpr IntRange kIdleRange{0, 2};
 inline constexpr IntRange kIdleMinRange{1, 120};
 // "set fps" from the library page stops here, though the file allows more.
 inline constexpr IntRange kPageFpsRange{5, 120};
+inline constexpr IntRange kRotationMinutesRange{1, 1440};  // a minute to a day
+// Beyond these a file or the page is not something a person made; the rest is dropped.
+inline constexpr size_t kMaxRotations = 64;
+inline constexpr size_t kMaxRotationItems = 500;
+inline constexpr size_t kMaxRules = 100;
+inline constexpr size_t kMaxRuleNameLength = 260;
 inline constexpr float kMinZoom = 1.0f;
 inline constexpr float kMaxZoom = 4.0f;
 
@@ -63,6 +100,19 @@ bool ParseFrame(std::u16string_view text, Frame& frame);
 // Applies the file's lines to `settings` (fields not in the file keep their
 // values). The text may start with a UTF-8 byte-order mark and use CR LF.
 void ParseSettings(std::string_view bytes, Settings& settings);
+
+// A rotation as a file or the page may leave it, made safe: interval clamped,
+// at most kMaxRotationItems items, a round that orders every item exactly once
+// and a position inside it. A round that does not fit starts over in list
+// order, keeping the position.
+void NormalizeRotation(Rotation& rotation);
+
+// The action's word in the file and on the page ("running", "foreground",
+// "notfullscreen"); false for any other word.
+std::u16string_view RuleActionName(RuleAction action);
+bool ParseRuleAction(std::u16string_view name, RuleAction& action);
+// Appends the rule unless its name is empty or too long, or the list is full.
+bool AddProgramRule(std::vector<ProgramRule>& rules, std::u16string_view program, RuleAction action);
 
 // The whole file, UTF-8 without a byte-order mark, CR LF line ends.
 std::string FormatSettings(const Settings& settings);

@@ -77,6 +77,12 @@ void TracePauseReason(const std::u16string& reason) {
   if (gTracing) LogLine(reason.empty() ? u"trace: playing" : u"trace: paused: " + reason);
 }
 
+void TraceRenderers(bool released, int count) {
+  if (gTracing && count > 0)
+    LogLine((released ? u"trace: renderers released: " : u"trace: renderers restarted: ") +
+            AsciiToUtf16(std::to_string(count)));
+}
+
 TraceSpan::TraceSpan(const char16_t* name) {
   if (!gTracing) return;
   name_ = name;

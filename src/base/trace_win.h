@@ -16,6 +16,8 @@ void TraceFrameTick();
 void TraceWake();
 // "trace: paused: REASON", or "trace: playing" when the reason is empty.
 void TracePauseReason(const std::u16string& reason);
+// "trace: renderers released: N" or "... restarted: N" when stop mode let N go or brought them back.
+void TraceRenderers(bool released, int count);
 
 // Brackets one start-up step: on leaving the scope it writes "trace: step NAME
 // N ms, private +K KiB, working set +K KiB" (growth over the step). With

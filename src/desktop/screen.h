@@ -39,6 +39,7 @@ struct Screen {
   bool covered = false;
   bool paused = false;
   bool spanning = false;
+  bool released = false;  // its renderer was let go for a stop; the window stays
   std::u16string friendlyName;
   void* window = nullptr;  // HWND of the surface; null when none
   std::unique_ptr<Renderer> renderer;

@@ -6,6 +6,7 @@
 #include "base/settings_store_win.h"
 #include "base/wide_win.h"
 #include "desktop/desktop_host.h"
+#include "desktop/rotation.h"
 #include "desktop/screen_model.h"
 
 ScreenList gScreens;
@@ -52,7 +53,8 @@ BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM) {
   const bool ok = EnumDisplayDevicesW(info.szDevice, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME);
   const std::u16string gdiName = U16(info.szDevice);
   screen->key = StableScreenKey(ok, U16(device.DeviceID), gdiName);
-  if (MigrateScreenKey(gSettings.assignments, screen->key, gdiName)) SaveSettings();
+  const bool moved = MigrateScreenKey(gSettings.assignments, screen->key, gdiName);
+  if (MigrateRotationKey(gSettings.rotations, screen->key, gdiName) || moved) SaveSettings();
   if (auto it = gFriendlyNames.find(gdiName); it != gFriendlyNames.end()) screen->friendlyName = it->second;
   gScreens.push_back(std::move(screen));
   return TRUE;
@@ -86,6 +88,7 @@ void DestroySurface(Screen& screen) {
   if (screen.window && IsWindow(static_cast<HWND>(screen.window))) DestroyWindow(static_cast<HWND>(screen.window));
   screen.window = nullptr;
   screen.paused = false;
+  screen.released = false;
 }
 
 void DestroyAllSurfaces() {

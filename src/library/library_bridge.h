@@ -69,6 +69,9 @@ class LibraryBridge {
   void SetFrame(const Fields&, const DroppedFiles&);
   void Set(const Fields&, const DroppedFiles&);
   void Drop(const Fields&, const DroppedFiles&);
+  void SetRotation(const Fields&, const DroppedFiles&);
+  void Next(const Fields&, const DroppedFiles&);
+  void SetRules(const Fields&, const DroppedFiles&);
 
   void Post(const std::u16string& json);
   // The non-spanning records, in list order: the page's screen indexes.

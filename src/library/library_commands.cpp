@@ -8,6 +8,7 @@
 
 #include "bake/bake_effect.h"
 #include "base/paths.h"
+#include "desktop/rotation.h"
 
 namespace {
 
@@ -99,6 +100,9 @@ const LibraryBridge::Command LibraryBridge::kCommands[] = {
     {u"frame", &LibraryBridge::SetFrame},
     {u"set", &LibraryBridge::Set},
     {u"drop", &LibraryBridge::Drop},
+    {u"rotation", &LibraryBridge::SetRotation},
+    {u"next", &LibraryBridge::Next},
+    {u"rules", &LibraryBridge::SetRules},
 };
 
 void LibraryBridge::HandleLibraryCommand(std::u16string_view text, const DroppedFiles& dropped) {
@@ -262,6 +266,8 @@ void LibraryBridge::Set(const Fields& f, const DroppedFiles&) {
     host_.ClearAway();
   } else if (key == u"idlemin") {
     s.idleMin = Clamp(ParseLeadingInt(value), kIdleMinRange);
+  } else if (key == u"stop") {
+    s.stopWhenPaused = FlagField(value);
   } else if (key == u"fps") {
     s.fps = Clamp(ParseLeadingInt(value), kPageFpsRange);
     host_.UpdateFrameTimer();
@@ -279,4 +285,65 @@ void LibraryBridge::Set(const Fields& f, const DroppedFiles&) {
 
 void LibraryBridge::Drop(const Fields&, const DroppedFiles& dropped) {
   AddUserWallpapers(dropped ? dropped() : std::vector<std::u16string>());
+}
+
+// rotation, screen index or "span", minutes, "listed" or "shuffled", then the
+// paths in order; no paths ends the rotation and keeps the wallpaper showing.
+void LibraryBridge::SetRotation(const Fields& f, const DroppedFiles&) {
+  Settings& settings = host_.CurrentSettings();
+  const bool span = Field(f, 1) == u"span";
+  std::u16string key = u"span";
+  int32_t index = -1;
+  if (!span) {
+    index = ParseLeadingInt(Field(f, 1));
+    const std::vector<Screen*> screens = PageScreens();
+    if (Field(f, 1).empty() || index < 0 || static_cast<size_t>(index) >= screens.size()) return;
+    key = screens[static_cast<size_t>(index)]->key;
+  }
+  Rotation rotation;
+  rotation.minutes = Clamp(ParseLeadingInt(Field(f, 2)), kRotationMinutesRange);
+  rotation.shuffled = Field(f, 3) == u"shuffled";
+  for (size_t i = 4; i < f.size() && rotation.items.size() < kMaxRotationItems; ++i)
+    if (!f[i].empty() && f[i].find_first_of(u"\r\n") == std::u16string_view::npos) rotation.items.emplace_back(f[i]);
+  if (rotation.items.empty()) {
+    settings.rotations.erase(key);
+    host_.SaveSettings();
+    host_.UpdateRotations(false);
+    SendState();
+    return;
+  }
+  const auto assigned = settings.assignments.find(key);
+  const std::u16string showing = span ? settings.span
+                                      : assigned == settings.assignments.end() ? std::u16string() : assigned->second;
+  StartRotation(rotation, showing, host_.UnixNow(), [this](uint32_t bound) { return host_.RandomBelow(bound); });
+  const std::u16string first = CurrentRotationItem(rotation);
+  settings.rotations[key] = std::move(rotation);
+  const bool spanMode = settings.mode == u"span";
+  if (first != showing && span == spanMode) {
+    if (span)
+      ApplySpan(first);
+    else
+      ApplyToScreens(index, first);
+  } else {
+    // The other mode's wallpaper changes only on paper until that mode is on.
+    (span ? settings.span : settings.assignments[key]) = first;
+    host_.SaveSettings();
+    SendState();
+  }
+  host_.UpdateRotations(false);
+}
+
+void LibraryBridge::Next(const Fields&, const DroppedFiles&) { host_.UpdateRotations(true); }
+
+// rules, then pairs of action and program file name; the list is replaced.
+void LibraryBridge::SetRules(const Fields& f, const DroppedFiles&) {
+  std::vector<ProgramRule> rules;
+  for (size_t i = 1; i + 1 < f.size(); i += 2) {
+    RuleAction action;
+    if (ParseRuleAction(f[i], action)) AddProgramRule(rules, f[i + 1], action);
+  }
+  host_.CurrentSettings().rules = std::move(rules);
+  host_.SaveSettings();
+  host_.DecidePause();
+  SendState();
 }

@@ -34,6 +34,13 @@ class LibraryHost {
   // screen can be redone without rebuilding them all.
   virtual bool CanApplyScreensInPlace() = 0;
 
+  // Rotations: the clock (seconds since 1970), random numbers for shuffling,
+  // and the pass that changes due wallpapers (all of them with `advanceAll`)
+  // and arms the timer for the next change.
+  virtual int64_t UnixNow() = 0;
+  virtual uint32_t RandomBelow(uint32_t bound) = 0;
+  virtual void UpdateRotations(bool advanceAll) = 0;
+
   // GPU reset recovery: clears "rendering stopped" and the reset count.
   virtual void ClearRenderingStopped() = 0;
 

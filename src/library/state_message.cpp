@@ -1,5 +1,10 @@
 #include "library/state_message.h"
 
+#include <algorithm>
+
+#include "base/text.h"
+#include "desktop/rotation.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -123,7 +128,58 @@ void AppendSettingsAndStats(std::u16string& out, const StateSnapshot& snap) {
   AppendBool(out, snap.userPaused);
   out += u",\"reason\":";
   AppendJsonQuoted(out, snap.pauseReason);
-  out += u"}}";
+  out += u'}';
+}
+
+void AppendRotation(std::u16string& out, std::u16string_view name, const Rotation& r, bool& first) {
+  out += first ? u"" : u",";
+  first = false;
+  AppendJsonQuoted(out, name);
+  out += u":{\"min\":";
+  AppendInt(out, r.minutes);
+  out += u",\"order\":";
+  out += r.shuffled ? u"\"shuffled\"" : u"\"listed\"";
+  out += u",\"showing\":";
+  const std::u16string current = CurrentRotationItem(r);
+  AppendInt(out, std::find(r.items.begin(), r.items.end(), current) - r.items.begin());
+  out += u",\"due\":";
+  AppendInt(out, r.pausedAt == 0 ? r.due : 0);
+  out += u",\"items\":[";
+  for (size_t i = 0; i < r.items.size(); ++i) {
+    if (i > 0) out += u',';
+    AppendJsonQuoted(out, r.items[i]);
+  }
+  out += u"]}";
+}
+
+// Only present when set, so the messages of a program without them stay as
+// they were: "rot" keyed by the page's screen index or "span", "rules", "stop".
+void AppendRotationsAndRules(std::u16string& out, const StateSnapshot& snap) {
+  const Settings& s = *snap.settings;
+  bool first = true;
+  int32_t index = 0;
+  for (const auto& screen : *snap.screens) {
+    const std::u16string key = screen->spanning ? u"span" : screen->key;
+    const auto found = s.rotations.find(key);
+    if (found != s.rotations.end()) {
+      if (first) out += u",\"rot\":{";
+      AppendRotation(out, screen->spanning ? u"span" : AsciiToUtf16(std::to_string(index)), found->second, first);
+    }
+    if (!screen->spanning) ++index;
+  }
+  if (!first) out += u'}';
+  if (!s.rules.empty()) {
+    out += u",\"rules\":[";
+    for (size_t i = 0; i < s.rules.size(); ++i) {
+      out += i > 0 ? u",{\"a\":" : u"{\"a\":";
+      AppendJsonQuoted(out, RuleActionName(s.rules[i].action));
+      out += u",\"p\":";
+      AppendJsonQuoted(out, s.rules[i].program);
+      out += u'}';
+    }
+    out += u']';
+  }
+  if (s.stopWhenPaused) out += u",\"stop\":true";
 }
 
 }  // namespace
@@ -185,6 +241,8 @@ std::u16string BuildStateMessage(const StateSnapshot& snap) {
     AppendItem(out, snap.items[i]);
   }
   AppendSettingsAndStats(out, snap);
+  AppendRotationsAndRules(out, snap);
+  out += u'}';
   return out;
 }
 

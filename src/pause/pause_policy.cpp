@@ -20,6 +20,8 @@ std::u16string_view PauseReasonText(PauseReason reason) {
       return u"display off";
     case PauseReason::OnBattery:
       return u"on battery";
+    case PauseReason::ProgramRule:
+      return u"paused for ";
     case PauseReason::FullScreen:
       return u"game / fullscreen app running";
   }
@@ -30,6 +32,14 @@ void TakePauseSettings(const Settings& settings, PauseFacts& facts) {
   facts.pauseFullscreen = settings.pauseFullscreen;
   facts.pauseCovered = settings.pauseCovered;
   facts.pauseBattery = settings.pauseBattery;
+  facts.stopWhenPaused = settings.stopWhenPaused;
+  facts.rules = settings.rules;
+}
+
+std::u16string PauseReasonLine(const PauseDecision& decision) {
+  std::u16string line(PauseReasonText(decision.reason));
+  if (decision.reason == PauseReason::ProgramRule) line += decision.program;
+  return line;
 }
 
 bool IsShellWindowClass(std::u16string_view className) {
@@ -95,7 +105,10 @@ std::vector<bool> CoveredScreens(const ScreenList& screens, std::span<const Wind
 
 PauseDecision DecidePause(const PauseFacts& facts, const ScreenList& screens) {
   const bool battery = facts.pauseBattery && IsOnBattery(facts.powerStatusKnown, facts.acLineStatus);
-  const bool fullScreen = facts.pauseFullscreen &&
+  const RuleVerdict rules = MatchProgramRules(facts.rules, facts.programs);
+  // The busy state comes from the foreground program too, so an exempt
+  // program is not a game by either test.
+  const bool fullScreen = facts.pauseFullscreen && !rules.foregroundExempt &&
                           (IsBusyNotificationState(facts.notificationStateKnown, facts.notificationState) ||
                            IsFullScreenForeground(facts.foreground));
 
@@ -117,8 +130,13 @@ PauseDecision DecidePause(const PauseFacts& facts, const ScreenList& screens) {
     decision.reason = PauseReason::DisplayOff;
   else if (battery)
     decision.reason = PauseReason::OnBattery;
+  else if (!rules.pauseFor.empty())
+    decision.reason = PauseReason::ProgramRule;
   else if (fullScreen)
     decision.reason = PauseReason::FullScreen;
+  if (decision.reason == PauseReason::ProgramRule) decision.program = rules.pauseFor;
+  decision.release = facts.stopWhenPaused &&
+                     (decision.reason == PauseReason::ProgramRule || decision.reason == PauseReason::FullScreen);
 
   const bool global = decision.reason != PauseReason::None;
   decision.paused.resize(screens.size());

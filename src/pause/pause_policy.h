@@ -9,6 +9,7 @@
 
 #include "base/settings.h"
 #include "desktop/screen.h"
+#include "pause/program_rules.h"
 
 // In priority order: the first that applies is the reason.
 enum class PauseReason {
@@ -20,10 +21,12 @@ enum class PauseReason {
   Locked,
   DisplayOff,
   OnBattery,
+  ProgramRule,  // a rule of the user's names a program that runs or has the foreground
   FullScreen,
 };
 
-// "" for None, else the text the tray tooltip and the library page show.
+// "" for None, else the text the tray tooltip and the library page show; for
+// ProgramRule only its beginning, PauseReasonLine adds the name.
 std::u16string_view PauseReasonText(PauseReason reason);
 
 // Extended styles of windows that never hide the desktop: no-activate, tool
@@ -74,9 +77,13 @@ struct PauseFacts {
 
   ForegroundFacts foreground;
   std::vector<WindowFacts> windows;  // top-level windows, top to bottom in z-order
+
+  bool stopWhenPaused = false;
+  std::vector<ProgramRule> rules;
+  ProgramFacts programs;  // gathered only as far as NeedsOfRules asks
 };
 
-// Fills the three switches from the settings.
+// Fills the switches and the program rules from the settings.
 void TakePauseSettings(const Settings& settings, PauseFacts& facts);
 
 // The desktop, its wallpaper hosts and the taskbars: never a reason to pause.
@@ -109,7 +116,14 @@ struct PauseDecision {
   PauseReason reason = PauseReason::None;
   std::vector<bool> covered;  // indexed like the screens list
   std::vector<bool> paused;   // reason or covered; meaningful for records with a renderer
+  std::u16string program;     // the rule's program name for ProgramRule
+  // The reason is a game or a program rule and the user chose to stop rather
+  // than pause: paused renderers are released until the reason ends.
+  bool release = false;
 };
+
+// The reason as the tray tooltip and the library page show it.
+std::u16string PauseReasonLine(const PauseDecision& decision);
 
 PauseDecision DecidePause(const PauseFacts& facts, const ScreenList& screens);
 

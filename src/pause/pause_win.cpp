@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <dwmapi.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include "base/main_timers.h"
 #include "base/settings_store_win.h"
@@ -68,6 +69,37 @@ ForegroundFacts GatherForeground() {
   return f;
 }
 
+std::u16string ProcessFileName(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return {};
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  const bool ok = QueryFullProcessImageNameW(process, 0, path, &size);
+  CloseHandle(process);
+  return ok ? std::u16string(ProgramFileName(U16(path))) : std::u16string();
+}
+
+// One snapshot of the process list per pass, and only when a rule asks.
+ProgramFacts GatherPrograms(const RuleNeeds& needs) {
+  ProgramFacts programs;
+  if (needs.running) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+      PROCESSENTRY32W entry{};
+      entry.dwSize = sizeof entry;
+      for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        programs.running.push_back(U16(entry.szExeFile));
+      CloseHandle(snapshot);
+    }
+  }
+  if (needs.foreground) {
+    DWORD pid = 0;
+    if (HWND window = GetForegroundWindow()) GetWindowThreadProcessId(window, &pid);
+    if (pid != 0) programs.foreground = ProcessFileName(pid);
+  }
+  return programs;
+}
+
 PauseFacts GatherPauseFacts(const UserPauseFacts& user, bool saverRunning, bool renderingStopped) {
   PauseFacts facts;
   TakePauseSettings(gSettings, facts);
@@ -89,6 +121,7 @@ PauseFacts GatherPauseFacts(const UserPauseFacts& user, bool saverRunning, bool 
     facts.foreground = GatherForeground();
   }
   if (facts.pauseCovered) EnumWindows(GatherWindow, reinterpret_cast<LPARAM>(&facts.windows));
+  facts.programs = GatherPrograms(NeedsOfRules(facts.rules));
   return facts;
 }
 
@@ -96,12 +129,13 @@ PauseFacts GatherPauseFacts(const UserPauseFacts& user, bool saverRunning, bool 
 
 const std::u16string& CurrentPauseReason() { return gPauseReason; }
 
-void DecidePause(ScreenList& screens, const UserPauseFacts& user, bool saverRunning, bool renderingStopped) {
+bool DecidePause(ScreenList& screens, const UserPauseFacts& user, bool saverRunning, bool renderingStopped) {
   const PauseDecision decision = DecidePause(GatherPauseFacts(user, saverRunning, renderingStopped), screens);
-  std::u16string reason(PauseReasonText(decision.reason));
+  std::u16string reason = PauseReasonLine(decision);
   if (reason != gPauseReason) TracePauseReason(reason);
   gPauseReason = std::move(reason);
   const bool changed = ApplyPauseDecision(screens, decision);
   Timers().UpdateFrameTimer();
   if (changed) Timers().Arm(TIMER_TRIM, 2000);
+  return decision.release;
 }

@@ -17,5 +17,6 @@ struct UserPauseFacts {
 const std::u16string& CurrentPauseReason();
 
 // Gathers the facts, decides over `screens`, pushes SetPaused on change and
-// paces frames.
-void DecidePause(ScreenList& screens, const UserPauseFacts& user, bool saverRunning, bool renderingStopped);
+// paces frames. True when the paused screens' renderers are to be released
+// (stop mode), false when released ones may start again.
+bool DecidePause(ScreenList& screens, const UserPauseFacts& user, bool saverRunning, bool renderingStopped);

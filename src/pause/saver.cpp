@@ -13,7 +13,12 @@ SaverClock StartSaverClock(uint32_t lastInput, uint64_t now, bool preview) {
   return SaverClock{lastInput, now, preview ? now + kSaverPreviewMs : 0};
 }
 
-bool SaverShouldEnd(SaverClock& clock, uint32_t lastInput, uint64_t now) {
+bool SaverBarred(const Settings& settings, const SaverBar& bar, bool preview) {
+  return bar.locked || bar.displayOff || (!preview && settings.pauseBattery && bar.onBattery);
+}
+
+bool SaverShouldEnd(SaverClock& clock, uint32_t lastInput, uint64_t now, bool barred) {
+  if (barred) return true;
   if (now < clock.start + kSaverGraceMs) {
     clock.referenceInput = lastInput;
     return false;
@@ -29,8 +34,9 @@ IdleVerdict JudgeIdle(const Settings& settings, const IdleFacts& facts) {
   const bool long_enough = facts.idleMs >= limit;
   IdleVerdict verdict;
   verdict.away = long_enough && settings.idle == 1;
-  verdict.startSaver = long_enough && settings.idle == 2 && !facts.saverRunning && !facts.locked &&
-                       !facts.userPaused && !facts.busy;
+  verdict.startSaver = long_enough && settings.idle == 2 && !facts.saverRunning && !facts.userPaused &&
+                       !facts.busy &&
+                       !SaverBarred(settings, {facts.locked, facts.displayOff, facts.onBattery}, false);
   return verdict;
 }
 

@@ -24,14 +24,27 @@ struct SaverClock {
   uint32_t referenceInput = 0;  // the last-input tick compared against
   uint64_t start = 0;           // 64-bit tick at the start
   uint64_t end = 0;             // start + preview time, or 0 for no limit
+  bool preview() const { return end != 0; }
 };
+
+// What keeps the screensaver from running: nobody can see it, or it would
+// drain the battery all night.
+struct SaverBar {
+  bool locked = false;
+  bool displayOff = false;
+  bool onBattery = false;
+};
+// Locked, display off, or on battery with `pauseBattery`. A preview, which
+// the user asked for, ignores the battery.
+bool SaverBarred(const Settings& settings, const SaverBar& bar, bool preview);
 
 SaverClock StartSaverClock(uint32_t lastInput, uint64_t now, bool preview);
 
 // One look at the input (every 200 ms). Input during the grace time only moves
 // the reference, since the movement that woke the mode is still settling.
-// True when the mode must end now: new input, or the preview's time is over.
-bool SaverShouldEnd(SaverClock& clock, uint32_t lastInput, uint64_t now);
+// True when the mode must end now: new input, the preview's time is over, or
+// it is `barred` (at once, grace or not).
+bool SaverShouldEnd(SaverClock& clock, uint32_t lastInput, uint64_t now, bool barred = false);
 
 // Milliseconds since the last input; the 32-bit tick difference stays right
 // across the tick count's wrap after 49.7 days.
@@ -43,6 +56,8 @@ struct IdleFacts {
   bool locked = false;
   bool userPaused = false;
   bool busy = false;  // IsBusyNotificationState
+  bool displayOff = false;
+  bool onBattery = false;
 };
 
 struct IdleVerdict {

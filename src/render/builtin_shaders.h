@@ -9,9 +9,12 @@ inline constexpr std::string_view kFullScreenVertexShader =
     "float4(uv * float2(2, -2) + float2(-1, 1), 0, 1); }";
 
 // Samples the source rectangle `uvr` stretched over a target of `res` pixels.
-// Alpha is forced to 1 so areas outside the picture (the border sampler's
-// transparent black) come out opaque black.
+// The sampler clamps, so the picture's outermost pixels keep their colour when
+// scaled up; outside the picture (the fit bars) the colour is multiplied by 0,
+// which leaves opaque black. Comparisons cast to float, because Wine's HLSL
+// compiler lacks step() and the ?: operator.
 inline constexpr std::string_view kBlitPixelShader =
     "Texture2D tx : register(t0); SamplerState ss : register(s0);cbuffer C : register(b0) { float4 uvr; float2 res; "
-    "float2 pad; };float4 main(float4 p : SV_Position) : SV_Target {  float2 uv = p.xy / res; return "
-    "float4(tx.Sample(ss, uvr.xy + uv * uvr.zw).rgb, 1); }";
+    "float2 pad; };float4 main(float4 p : SV_Position) : SV_Target {  float2 t = uvr.xy + p.xy / res * uvr.zw;  "
+    "float inside = (float)(t.x >= 0) * (float)(t.x <= 1) * (float)(t.y >= 0) * (float)(t.y <= 1);  "
+    "return float4(tx.Sample(ss, t).rgb * inside, 1); }";

@@ -3,6 +3,24 @@
 #include <algorithm>
 #include <new>
 
+#include "render/exif_orientation.h"
+
+namespace {
+
+// A frame pixel over a canvas pixel: opaque replaces, transparent leaves, and
+// partial alpha darkens over black and becomes opaque.
+uint32_t Over(uint32_t below, uint32_t p) {
+  const uint32_t a = p >> 24;
+  if (a == 255) return p;
+  if (a == 0) return below;
+  const uint32_t r = ((p >> 16) & 0xFF) * a / 255;
+  const uint32_t g = ((p >> 8) & 0xFF) * a / 255;
+  const uint32_t b = (p & 0xFF) * a / 255;
+  return kOpaqueBlack | r << 16 | g << 8 | b;
+}
+
+}  // namespace
+
 bool FitsFrameCache(uint64_t frameCount, uint32_t width, uint32_t height) {
   // width * height fits 64 bits; times 4 it may not (2^31 x 2^31 x 4 wraps to 0).
   const uint64_t framePixels = uint64_t{width} * height;
@@ -31,6 +49,8 @@ void GifCanvas::Release() {
   pixels_ = {};  // assigning an empty vector really gives the memory back
   width_ = height_ = 0;
   previous = {};  // a released canvas turns every later step into a no-op
+  savedArea_ = {};
+  saved_ = {};
 }
 
 void GifCanvas::BeginFrame(uint32_t index) {
@@ -39,7 +59,12 @@ void GifCanvas::BeginFrame(uint32_t index) {
     disposal = 0;
   } else if (disposal == 2) {
     Fill(previous, kOpaqueBlack);
+  } else if (disposal == 3 && !saved_.empty()) {
+    Copy(saved_.data(), savedArea_, true);
   }
+  // A restore belongs to the one frame that asked for it.
+  savedArea_ = {};
+  saved_.clear();
 }
 
 PixelRect GifCanvas::Place(uint32_t left, uint32_t top, uint32_t frameW, uint32_t frameH) {
@@ -49,6 +74,17 @@ PixelRect GifCanvas::Place(uint32_t left, uint32_t top, uint32_t frameW, uint32_
   const uint64_t r = std::min<uint64_t>(uint64_t{left} + frameW, width_);
   const uint64_t b = std::min<uint64_t>(uint64_t{top} + frameH, height_);
   previous = {static_cast<int32_t>(l), static_cast<int32_t>(t), static_cast<int32_t>(r), static_cast<int32_t>(b)};
+  savedArea_ = {};
+  saved_.clear();
+  if (disposal == 3) {
+    try {
+      saved_.resize(size_t{previous.Width()} * previous.Height());
+      savedArea_ = previous;
+      Copy(saved_.data(), savedArea_, false);
+    } catch (const std::bad_alloc&) {
+      saved_ = {};  // without the memory the frame stays, as "leave in place" would
+    }
+  }
   return previous;
 }
 
@@ -58,18 +94,32 @@ void GifCanvas::Compose(const PixelRect& area, const uint32_t* source) {
   for (uint32_t y = 0; y < h; ++y) {
     uint32_t* row = &at(static_cast<uint32_t>(area.left), static_cast<uint32_t>(area.top) + y);
     const uint32_t* src = source + static_cast<size_t>(y) * w;
-    for (uint32_t x = 0; x < w; ++x) {
-      const uint32_t p = src[x];
-      const uint32_t a = p >> 24;
-      if (a == 255) {
-        row[x] = p;
-      } else if (a != 0) {
-        const uint32_t r = ((p >> 16) & 0xFF) * a / 255;
-        const uint32_t g = ((p >> 8) & 0xFF) * a / 255;
-        const uint32_t b = (p & 0xFF) * a / 255;
-        row[x] = kOpaqueBlack | r << 16 | g << 8 | b;
-      }
+    for (uint32_t x = 0; x < w; ++x) row[x] = Over(row[x], src[x]);
+  }
+}
+
+bool GifCanvas::ComposeUpright(const uint32_t* stored, uint32_t storedW, uint32_t storedH, int orientation) {
+  const bool swap = SwapsSides(orientation);
+  if ((swap ? storedH : storedW) != width_ || (swap ? storedW : storedH) != height_ || pixels_.empty()) return false;
+  previous = {0, 0, static_cast<int32_t>(width_), static_cast<int32_t>(height_)};
+  for (uint32_t y = 0; y < height_; ++y)
+    for (uint32_t x = 0; x < width_; ++x) {
+      int32_t sx = 0, sy = 0;
+      UprightSource(orientation, static_cast<int32_t>(storedW), static_cast<int32_t>(storedH), static_cast<int32_t>(x),
+                    static_cast<int32_t>(y), sx, sy);
+      uint32_t& pixel = at(x, y);
+      pixel = Over(pixel, stored[static_cast<size_t>(sy) * storedW + static_cast<size_t>(sx)]);
     }
+  return true;
+}
+
+void GifCanvas::Copy(uint32_t* outside, const PixelRect& area, bool toCanvas) {
+  const uint32_t w = area.Width();
+  for (uint32_t y = 0; y < area.Height(); ++y) {
+    uint32_t* row = &at(static_cast<uint32_t>(area.left), static_cast<uint32_t>(area.top) + y);
+    uint32_t* other = outside + static_cast<size_t>(y) * w;
+    if (toCanvas) std::copy(other, other + w, row);
+    else std::copy(row, row + w, other);
   }
 }
 

@@ -41,12 +41,14 @@ class GifCanvas {
   void Release();
 
   // Readies the canvas for frame `index`: frame 0 starts from black with no
-  // disposal pending; after a frame with disposal 2 its area turns black.
-  // Disposal 3 (restore previous) is treated like "leave in place".
+  // disposal pending; after a frame with disposal 2 its area turns black, and
+  // after one with disposal 3 its area gets back what was there before it.
   void BeginFrame(uint32_t index);
 
   // The canvas area a frame of frameW x frameH at (left, top) covers, clipped
-  // to the canvas; it becomes the area the next disposal clears. The frame's
+  // to the canvas; it becomes the area the next disposal clears. With
+  // `disposal` 3 already set for this frame, the area's pixels are kept for
+  // the restore. The frame's
   // pixels that matter are exactly those of its top-left Width x Height.
   PixelRect Place(uint32_t left, uint32_t top, uint32_t frameW, uint32_t frameH);
 
@@ -54,6 +56,10 @@ class GifCanvas {
   // replace, transparent ones leave the canvas, and partial alpha darkens the
   // colour as if over black and makes it opaque (integer arithmetic only).
   void Compose(const PixelRect& area, const uint32_t* source);
+  // Draws a whole picture stored `storedW` x `storedH` with EXIF `orientation`
+  // upright over the whole canvas (which has the upright size), by the same
+  // pixel rules. False, drawing nothing, when the sizes do not agree.
+  bool ComposeUpright(const uint32_t* stored, uint32_t storedW, uint32_t storedH, int orientation);
 
   uint32_t width() const { return width_; }
   uint32_t height() const { return height_; }
@@ -65,8 +71,12 @@ class GifCanvas {
 
  private:
   void Fill(const PixelRect& area, uint32_t colour);
+  // Copies `area` between the canvas and `outside` (area.Width() pixels a row).
+  void Copy(uint32_t* outside, const PixelRect& area, bool toCanvas);
 
   uint32_t width_ = 0;
   uint32_t height_ = 0;
   std::vector<uint32_t> pixels_;
+  PixelRect savedArea_;           // what a disposal-3 frame covered ...
+  std::vector<uint32_t> saved_;   // ... and the pixels there before it
 };

@@ -13,7 +13,8 @@ class GifTimeline {
   void SetDelay(uint32_t index, double seconds) {
     if (index < delays_.size()) delays_[index] = seconds;
   }
-  // `index` goes on screen now; its delay starts.
+  // `index` goes on screen now; its delay starts, less the time the frame
+  // before overstayed (capped at this frame's delay).
   void Show(uint32_t index);
   // Counts `seconds` off the frame on screen. Returns the frame due next once
   // the delay is over. A long stall shows the next frame, never skips one.

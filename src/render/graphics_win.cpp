@@ -9,6 +9,7 @@
 #include "base/media_foundation_win.h"
 #include "base/trace_win.h"
 #include "render/builtin_shaders.h"
+#include "render/gpu_reset.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -43,6 +44,17 @@ pD3DCompile LoadCompiler() {
   return compile;
 }
 
+// A manager that refuses the device could play no video: it is logged and
+// dropped, so videos fail to load instead of each blaming a codec, and the
+// next video makes a new one.
+void MoveManagerOntoDevice() {
+  const HRESULT hr = gGraphics.deviceManager->ResetDevice(gGraphics.device.Get(), gGraphics.resetToken);
+  if (FAILED(hr)) {
+    LogLine(FormatResetDeviceFailure(static_cast<uint32_t>(hr)));
+    gGraphics.deviceManager.Reset();
+  }
+}
+
 }  // namespace
 
 bool EnsureBuiltInShaders() {
@@ -62,15 +74,24 @@ bool EnsureBuiltInShaders() {
     return false;
   D3D11_SAMPLER_DESC sd{};
   sd.Filter = D3D11_FILTER_MIN_MAG_MIP_LINEAR;
-  // Outside the picture the sampler reads transparent black, which the blit
-  // turns opaque: the fit bars and anything past the picture's edge.
-  sd.AddressU = sd.AddressV = sd.AddressW = D3D11_TEXTURE_ADDRESS_BORDER;
+  // Clamped: a border colour would bleed into the edge pixels of a picture
+  // scaled up. The blit paints black outside the picture itself.
+  sd.AddressU = sd.AddressV = sd.AddressW = D3D11_TEXTURE_ADDRESS_CLAMP;
   sd.MaxLOD = FLT_MAX;
   return SUCCEEDED(d->CreateSamplerState(&sd, &gGraphics.sampler));
 }
 
 bool EnsureDevice() {
-  if (gGraphics.device && gGraphics.device->GetDeviceRemovedReason() == S_OK) return true;
+  const bool exists = gGraphics.device != nullptr;
+  switch (DecideDeviceStep(exists, exists && gGraphics.device->GetDeviceRemovedReason() != S_OK)) {
+    case DeviceStep::Use:
+      return true;
+    case DeviceStep::Recover:
+      gDeviceLost = true;  // the frame loop or housekeeping recovers
+      return false;
+    case DeviceStep::Create:
+      break;
+  }
   ReleaseDevice();
   TraceSpan span(u"device");
   if (!CreateDevice(D3D_DRIVER_TYPE_HARDWARE, D3D11_CREATE_DEVICE_BGRA_SUPPORT | D3D11_CREATE_DEVICE_VIDEO_SUPPORT) &&
@@ -89,15 +110,14 @@ bool EnsureDevice() {
     if (SUCCEEDED(dxgiDevice->GetAdapter(&adapter))) adapter->GetParent(IID_PPV_ARGS(&gGraphics.factory));
   }
   // A video made the manager on an earlier device: it moves onto this one.
-  if (gGraphics.deviceManager) gGraphics.deviceManager->ResetDevice(gGraphics.device.Get(), gGraphics.resetToken);
+  if (gGraphics.deviceManager) MoveManagerOntoDevice();
   return true;
 }
 
 IMFDXGIDeviceManager* MediaDeviceManager() {
   if (!gGraphics.deviceManager && gGraphics.device) {
     StartMediaFoundation();
-    if (SUCCEEDED(MFCreateDXGIDeviceManager(&gGraphics.resetToken, &gGraphics.deviceManager)))
-      gGraphics.deviceManager->ResetDevice(gGraphics.device.Get(), gGraphics.resetToken);
+    if (SUCCEEDED(MFCreateDXGIDeviceManager(&gGraphics.resetToken, &gGraphics.deviceManager))) MoveManagerOntoDevice();
   }
   return gGraphics.deviceManager.Get();
 }

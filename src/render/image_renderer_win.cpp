@@ -5,14 +5,19 @@
 #include <new>
 
 #include "base/app_facts_win.h"
+#include "base/files_win.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
+#include "render/exif_orientation.h"
 #include "render/graphics_win.h"
 #include "render/placement.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
+
+// The Exif segment of a JPEG sits at its very start and holds at most 64 KiB.
+constexpr uint32_t kOrientationHeadBytes = 256 * 1024;
 
 // A BGRA picture texture the blit samples.
 D3D11_TEXTURE2D_DESC PictureTextureDesc(UINT width, UINT height, D3D11_USAGE usage) {
@@ -74,7 +79,15 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
     canvasWidth_ = w;
     canvasHeight_ = h;
   }
-  if (!gif) frameCount_ = 1;  // other multi-frame files (TIFF pages) show their first frame only
+  orientation_ = 1;
+  if (!gif) {
+    frameCount_ = 1;  // other multi-frame files (TIFF pages) show their first frame only
+    // Cameras store portraits sideways with a tag saying so; the canvas takes
+    // the upright size, so pan, zoom and fit all apply to the upright picture.
+    std::string head;
+    if (ReadFileHead(path, kOrientationHeadBytes, head)) orientation_ = ReadExifOrientation(head);
+    if (SwapsSides(orientation_)) std::swap(canvasWidth_, canvasHeight_);
+  }
   cacheFrames_ = FitsFrameCache(frameCount_, canvasWidth_, canvasHeight_);
   // The canvas becomes a texture, so the device's largest texture bounds it;
   // past that (or when the memory is not there) the picture fails to load.
@@ -167,6 +180,15 @@ bool ImageRenderer::ComposeFrame(uint32_t index) {
       FAILED(converted->GetSize(&frameWidth, &frameHeight)))
     return false;
   if (frameCount_ == 1) left = top = 0;
+  if (orientation_ >= 2) {
+    // A still frame is the whole canvas, stored with its sides as the file has them.
+    const size_t count = size_t{frameWidth} * frameHeight;
+    if (count > framePixels_.size() ||
+        FAILED(converted->CopyPixels(nullptr, frameWidth * 4, static_cast<UINT>(count * 4),
+                                     reinterpret_cast<BYTE*>(framePixels_.data()))))
+      return false;
+    return canvas_.ComposeUpright(framePixels_.data(), frameWidth, frameHeight, orientation_);
+  }
   // Only the part of the frame that lands on the canvas is copied: a frame
   // may declare a size far beyond the logical screen, and it must not make us
   // allocate it.
@@ -186,21 +208,25 @@ bool ImageRenderer::ComposeFrame(uint32_t index) {
 ID3D11ShaderResourceView* ImageRenderer::Upload(uint32_t index) {
   if (canvas_.pixels().empty()) return nullptr;
   const UINT pitch = canvasWidth_ * 4;
+  ID3D11ShaderResourceView* view = canvasView_.Get();
   if (!cacheFrames_) {
     gGraphics.context->UpdateSubresource(canvasTexture_.Get(), 0, nullptr, canvas_.pixels().data(), pitch, 0);
-    return canvasView_.Get();
+  } else {
+    const D3D11_TEXTURE2D_DESC td = PictureTextureDesc(canvasWidth_, canvasHeight_, D3D11_USAGE_IMMUTABLE);
+    const D3D11_SUBRESOURCE_DATA data{canvas_.pixels().data(), pitch, 0};
+    ComPtr<ID3D11Texture2D> texture;
+    frameCache_[index].Reset();
+    if (SUCCEEDED(gGraphics.device->CreateTexture2D(&td, &data, &texture)))
+      gGraphics.device->CreateShaderResourceView(texture.Get(), nullptr, &frameCache_[index]);
+    view = frameCache_[index].Get();
   }
-  const D3D11_TEXTURE2D_DESC td = PictureTextureDesc(canvasWidth_, canvasHeight_, D3D11_USAGE_IMMUTABLE);
-  const D3D11_SUBRESOURCE_DATA data{canvas_.pixels().data(), pitch, 0};
-  ComPtr<ID3D11Texture2D> texture;
-  frameCache_[index].Reset();
-  if (SUCCEEDED(gGraphics.device->CreateTexture2D(&td, &data, &texture)))
-    gGraphics.device->CreateShaderResourceView(texture.Get(), nullptr, &frameCache_[index]);
-  if (index == frameCount_ - 1) {
-    // Every frame has been decoded once: the file and the canvas are done with.
+  // Every frame has been decoded once: the file and the canvas are done with.
+  // A still over the budget too: its one frame stays in the canvas texture,
+  // and a 100-megapixel photo would otherwise hold its file and two copies.
+  if (index == frameCount_ - 1 && (cacheFrames_ || frameCount_ == 1)) {
     decoder_.Reset();
     canvas_.Release();
     framePixels_ = {};
   }
-  return frameCache_[index].Get();
+  return view;
 }

@@ -64,5 +64,6 @@ class ImageRenderer : public Renderer {
   uint32_t surfaceWidth_ = 0;
   uint32_t surfaceHeight_ = 0;
   bool cacheFrames_ = false;
+  int orientation_ = 1;  // EXIF orientation of a still picture
   bool pixelForPixel_ = false;
 };

@@ -86,3 +86,7 @@ VideoLayout ComputeVideoLayout(bool fit, const FrameMap& frames, const std::u16s
   layout.bottom = r.v + r.dv;
   return layout;
 }
+
+bool VideoShowsNothing(bool hasVideo, uint32_t videoW, uint32_t videoH) {
+  return !hasVideo || videoW == 0 || videoH == 0;
+}

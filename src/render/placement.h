@@ -21,7 +21,7 @@ UvRect ComputeUvRect(const FrameMap& frames, const std::u16string& screenKey, ui
                      uint32_t dstW, uint32_t dstH);
 
 // Fit (letterbox): the whole picture inside the target. The rectangle grows
-// past the picture on one axis so the border sampler paints equal black bars.
+// past the picture on one axis and the blit paints equal black bars there.
 // A zero size gives the whole picture stretched, never a division by zero.
 UvRect ComputeFitRect(uint32_t srcW, uint32_t srcH, uint32_t dstW, uint32_t dstH);
 
@@ -46,3 +46,7 @@ struct VideoLayout {
 // video whose size is not known) covers the target through ComputeUvRect.
 VideoLayout ComputeVideoLayout(bool fit, const FrameMap& frames, const std::u16string& screenKey, uint32_t videoW,
                                uint32_t videoH, uint32_t surfaceW, uint32_t surfaceH);
+
+// Once its metadata is known: a file with no picture to show (audio only, no
+// video track, no size) would never bring a frame, so it counts as failed.
+bool VideoShowsNothing(bool hasVideo, uint32_t videoW, uint32_t videoH);

@@ -119,9 +119,16 @@ void VideoRenderer::ShowFrame() {
 
 void VideoRenderer::Tick(double) {
   if (!engine_ || failed_) return;
+  if (!sized_ && notify_->metadataLoaded.load()) {
+    DWORD videoWidth = 0, videoHeight = 0;
+    engine_->GetNativeVideoSize(&videoWidth, &videoHeight);
+    // Never ready, it would keep the frame timer and the engine running.
+    if (VideoShowsNothing(engine_->HasVideo(), videoWidth, videoHeight)) notify_->error.exchange(1);
+  }
   if (notify_->error.load()) {
     failed_ = true;
     LogLine(u"video failed to play (codec not supported?)");
+    engine_->Pause();
     return;
   }
   if (!sized_ && notify_->metadataLoaded.load()) Layout();

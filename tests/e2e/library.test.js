@@ -176,6 +176,20 @@ test('a change in Settings reaches the settings file', async () => {
   assert.deepEqual(view.faults, []);
 });
 
+test('a rotation made in the page reaches the settings file and shows its first item', async () => {
+  const { view, page } = await openLibrary([...BASE, ...library(LAKE, AURORA)]);
+  for (const file of [LAKE, AURORA]) {
+    await page.locator('#rotation-pick').selectOption(windowsPath(file));
+    await page.locator('#rotation-add').click();
+    await view.waitFor((m) => m.t === 'state' && m.rot && m.rot[0] && m.rot[0].items.includes(windowsPath(file)), 10000, 'the item in "state"');
+  }
+  assert.deepEqual(settings('rotitem:'), [LAKE, AURORA].map(windowsPath));
+  assert.match(String(settings('rotation:')), /^30,listed,0,\d+,0,0 1$/);
+  assert.equal(String(settings('screen:')), windowsPath(LAKE), 'the first item shows');
+  await until(async () => (await page.locator('#rotation-list li.showing').textContent()).includes('Lac'), 5000, 'the item showing');
+  assert.deepEqual(view.faults, []);
+});
+
 test('bake progress from the program reaches the page', async () => {
   const { view, page } = await openLibrary([...BASE, ...library(AURORA)]);
   await page.getByRole('tab', { name: 'Bake studio' }).click();

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "bake/exif_orientation.h"
+#include "render/exif_orientation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int orientation = ReadExifOrientation(std::string_view(reinterpret_cast<const char*>(data), size));

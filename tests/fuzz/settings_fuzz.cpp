@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "base/settings.h"
 #include "base/settings_load.h"
@@ -25,6 +26,20 @@ void Check(const Settings& s) {
   if (s.mode != u"screens" && s.mode != u"span") Fail("mode neither screens nor span");
   for (const auto& [key, f] : s.frames)
     if (!std::isfinite(f.x) || !std::isfinite(f.y) || !std::isfinite(f.zoom)) Fail("frame not finite");
+  if (s.rotations.size() > kMaxRotations || s.rules.size() > kMaxRules) Fail("too many rotations or rules");
+  for (const auto& [key, r] : s.rotations) {
+    if (r.items.empty() || r.items.size() > kMaxRotationItems || !in(r.minutes, kRotationMinutesRange))
+      Fail("rotation out of range");
+    if (r.round.size() != r.items.size() || r.position < 0 || static_cast<size_t>(r.position) >= r.items.size())
+      Fail("rotation round does not fit its items");
+    std::vector<bool> seen(r.items.size());
+    for (int32_t i : r.round) {
+      if (i < 0 || static_cast<size_t>(i) >= seen.size() || seen[static_cast<size_t>(i)]) Fail("round not a permutation");
+      seen[static_cast<size_t>(i)] = true;
+    }
+  }
+  for (const ProgramRule& rule : s.rules)
+    if (rule.program.empty() || rule.program.size() > kMaxRuleNameLength) Fail("rule without a usable name");
 }
 
 }  // namespace

@@ -36,6 +36,9 @@ class RecordingHost : public LibraryHost {
   }
   void RefreshSystemWallpaper() override { Note("RefreshSystemWallpaper"); }
   bool CanApplyScreensInPlace() override { return canApplyInPlace; }
+  int64_t UnixNow() override { return now; }
+  uint32_t RandomBelow(uint32_t) override { return 0; }
+  void UpdateRotations(bool all) override { Note(all ? "UpdateRotations all" : "UpdateRotations"); }
   void ClearRenderingStopped() override { Note("ClearRenderingStopped"); }
   void DecidePause() override { Note("DecidePause"); }
   void StartScreensaver(bool preview) override { Note(preview ? "StartScreensaver preview" : "StartScreensaver"); }
@@ -95,6 +98,7 @@ class RecordingHost : public LibraryHost {
   bool tourRequested = false;
   bool viewExists = true;
   bool recording = true;
+  int64_t now = 1000;
   std::u16string pauseReason;
   UsageFigures usage;
   std::vector<std::string> calls;

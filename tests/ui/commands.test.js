@@ -44,7 +44,9 @@ function programSide() {
   const presetTable = cut(source('src/bake/bake_effect.h'), /kPresetNames\[kPresetCount\]\s*=\s*\{([\s\S]*?)\};/,
     'the preset names');
   const presets = [...presetTable.matchAll(/u"([^"]*)"/g)].map((m) => m[1]);
-  return { names, keys, ranges, zoom, fileFps, presets };
+  const most = (name) => +cut(settings, new RegExp(`${name} = (\\d+);`), name);
+  const counts = { rotationItems: most('kMaxRotationItems'), rules: most('kMaxRules'), ruleName: most('kMaxRuleNameLength') };
+  return { names, keys, ranges, zoom, fileFps, presets, counts };
 }
 
 let prog;
@@ -67,6 +69,8 @@ pageTest('every sender posts a command the program knows, and together they cove
     for (const [name, fn] of Object.entries(LH.send)) {
       window.__bridge.posted.length = 0;
       if (name === 'frame' || name === 'resetFrame') fn({ kind: 'screen', index: 1 }, '0.5', '0.5', '2');
+      else if (name === 'rotation') fn({ kind: 'screen', index: 1 }, 5, 'listed', ['C:\\x.jpg']);
+      else if (name === 'rules') fn([{ a: 'running', p: 'x.exe' }]);
       else fn(1, 'C:\\x.jpg');
       out[name] = window.__bridge.posted.slice();
     }
@@ -101,16 +105,21 @@ pageTest('numbers stay within the ranges the program clamps them to', async (p) 
   assert.deepEqual(page.all.reportedFps, prog.ranges[prog.fileFps], 'fps the settings file may hold');
   assert.deepEqual(page.all.zoom, prog.zoom, 'zoom');
   assert.deepEqual(page.presets, prog.presets, 'bake presets, by index');
+  assert.deepEqual(page.all.rotationMinutes, prog.ranges.kRotationMinutesRange, 'rotation interval');
+  for (const [what, most] of Object.entries(prog.counts)) assert.equal(page.all[what].max, most, `at most ${what}`);
 
   // The senders clamp as the program does; what is no number is not sent.
   const kept = await p.page.evaluate(() => [
     LH.send.setFps(500), LH.send.setFps(2), LH.send.setIdleMin(0), LH.send.setIdle(7), LH.send.setIdleMin('12.6'),
-    LH.send.setFps('fast'),
+    LH.send.setFps('fast'), LH.send.rotation({ kind: 'span' }, 0, 'sideways', ['a', '', 'b\nc', 'd']),
+    LH.send.rotation({ kind: 'screen', index: 0 }, 99999, 'shuffled', []),
+    LH.send.rules([{ a: 'running', p: 'obs64.exe' }, { a: 'sometimes', p: 'x.exe' }, { a: 'foreground', p: '' }]).length,
   ]);
-  assert.deepEqual(kept, [120, 5, 1, 2, 13, null]);
+  assert.deepEqual(kept, [120, 5, 1, 2, 13, null, 1, 1440, 1]);
   await p.expectPosted([
     cmd('set', 'fps', '120'), cmd('set', 'fps', '5'), cmd('set', 'idlemin', '1'), cmd('set', 'idle', '2'),
-    cmd('set', 'idlemin', '13'),
+    cmd('set', 'idlemin', '13'), cmd('rotation', 'span', '1', 'listed', 'a', 'd'), cmd('rotation', '0', '1440', 'shuffled'),
+    cmd('rules', 'running', 'obs64.exe'),
   ]);
 
   // The controls offer exactly the program's ranges.

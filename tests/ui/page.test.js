@@ -5,7 +5,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
-const { pageTest, REPO, BUILD, media, state, item, ITEMS, U } = require('./harness');
+const { pageTest, REPO, BUILD, media, state, item, ITEMS, U, W, cmd } = require('./harness');
 
 pageTest('"tour" walks through screens, library, framing and bake studio, and can be left', async (p, pg) => {
   await p.deliver({ t: 'tour' });
@@ -156,6 +156,55 @@ pageTest('reduced motion is respected', { reducedMotion: true }, async (p, pg) =
   assert.equal(await pg.locator('.preset video').evaluate((v) => v.paused), true);
   assert.equal(await pg.locator('.preset').first().evaluate((e) => getComputedStyle(e.querySelector('.preset-media'), '::after').animationName), 'none');
   assert.equal(await pg.locator('#toast').evaluate((e) => getComputedStyle(e).transitionDuration), '0s');
+});
+
+pageTest('the rotation editor edits the chosen screen\'s rotation from the keyboard', async (p, pg) => {
+  const deep = W + 'deep-space.mp4', misty = W + 'misty-peaks.mp4', night = W + 'night-drive.mp4';
+  await p.shows({ '#rotation-list li': 0, '#rotation-note': /Add two or more/ });
+  // A first item joins the wallpaper showing, so nothing changes until the interval ends.
+  await pg.locator('#rotation-pick').selectOption(deep);
+  await pg.locator('#rotation-pick').focus();
+  await pg.keyboard.press('Tab');
+  await pg.keyboard.press('Enter');
+  await p.expectPosted([cmd('rotation', '0', '30', 'listed', misty, deep)]);
+  await p.clearPosted();
+  await p.deliver(state({ rot: { 0: { min: 15, order: 'listed', showing: 1, due: 0, items: [deep, misty] } } }));
+  await p.shows({ '#rotation-list li': 2, '#rotation-list li.showing .rot-name': 'Misty peaks', '#rotation-minutes@min': '1' });
+  await pg.getByRole('button', { name: 'Move down Deep space' }).focus();
+  await pg.keyboard.press('Enter');
+  await pg.getByRole('button', { name: 'Remove Misty peaks' }).press('Enter');
+  await pg.locator('#rotation-minutes').fill('5000');
+  await pg.locator('#rotation-minutes').press('Enter');
+  await pg.getByRole('radio', { name: 'In order' }).focus();
+  await pg.keyboard.press('ArrowRight');
+  await pg.getByRole('button', { name: 'Next wallpaper' }).press('Enter');
+  await p.expectPosted([
+    cmd('rotation', '0', '15', 'listed', misty, deep), cmd('rotation', '0', '15', 'listed', deep),
+    cmd('rotation', '0', '1440', 'listed', deep, misty), cmd('rotation', '0', '15', 'shuffled', deep, misty), cmd('next'),
+  ]);
+  // The list follows the program: after a move the moved item keeps the focus.
+  await pg.getByRole('button', { name: 'Move down Deep space' }).press('Enter');
+  await p.deliver(state({ rot: { 0: { min: 15, order: 'listed', showing: 0, due: 0, items: [misty, deep, night] } } }));
+  assert.equal(await pg.evaluate(() => document.activeElement.getAttribute('aria-label')), 'Move down Deep space');
+  await p.shows({ '#rotation-list li.showing .rot-name': 'Misty peaks', '#rotation-pick option': ITEMS.filter((i) => i.ok).length - 3 });
+});
+
+pageTest('the rules list adds, changes and removes rules from the keyboard, and the stop switch', async (p, pg) => {
+  await p.deliver(state({ rules: [{ a: 'running', p: 'obs64.exe' }, { a: 'bogus', p: 'x.exe' }], stop: true }));
+  await pg.getByRole('tab', { name: 'Settings' }).click();
+  await p.shows({ '#rule-list li': 1, '#rule-list .rule-name': 'obs64.exe', '#set-stop@role': 'switch' });
+  assert.equal(await pg.locator('#set-stop').isChecked(), true);
+  await p.clearPosted();
+  await pg.locator('#rule-name').fill('C:\\Games\\Game.exe ');
+  await pg.locator('#rule-action').selectOption('notfullscreen');
+  await pg.locator('#rule-name').press('Enter');
+  await pg.getByRole('combobox', { name: 'What to do for obs64.exe' }).selectOption('foreground');
+  await pg.getByRole('button', { name: 'Remove the rule for obs64.exe' }).press('Enter');
+  await pg.locator('#set-stop').press('Space');
+  await p.expectPosted([
+    cmd('rules', 'running', 'obs64.exe', 'notfullscreen', 'Game.exe'), cmd('rules', 'foreground', 'obs64.exe', 'notfullscreen', 'Game.exe'),
+    cmd('rules', 'notfullscreen', 'Game.exe'), cmd('set', 'stop', '0'),
+  ]);
 });
 
 // The status line each golden state text shows: the pause reason, capitalised.

@@ -212,4 +212,86 @@ TEST_F(Desktop, TrayCommandsToggleStartWithWindowsAndExit) {
   EXPECT_EQ(ExitThroughTray(app), 0u);
 }
 
+// Three pictures of one colour each take turns on the monitor: through the
+// tray's "Next wallpaper", and on from the next item after a restart.
+TEST_F(Desktop, RotationTakesTurnsThroughTheTrayAndGoesOnAfterARestart) {
+  auto shell = StartShell();
+  const std::string key = Utf8(MonitorInterfaceName());
+  std::vector<std::string> pictures;
+  for (uint32_t colour : {0xFF0000u, 0x00FF00u, 0x0000FFu}) {
+    const std::wstring path = TempPath((L"lh-turn-" + std::to_wstring(colour) + L".png").c_str());
+    WritePicture(path, 32, 18, [=](int, int) { return colour; });
+    pictures.push_back(Utf8(path));
+  }
+  const auto showing = [&]() {
+    const std::string text = ReadFileBytes(SettingsPath());
+    const size_t at = text.find("screen:" + key + "=");
+    return at == std::string::npos ? std::string("<none>") : text.substr(at, text.find('\r', at) - at);
+  };
+  const auto shows = [&](size_t i) { return "screen:" + key + "=" + pictures[i]; };
+  // Saved while the first showed, with its change long due: the restart shows the second.
+  WriteSettings("screen:" + key + "=" + pictures[0] + "\r\nrotation:" + key + "=60,listed,0,1,0,0 1 2\r\n" +
+                "rotitem:" + key + "=" + pictures[0] + "\r\nrotitem:" + key + "=" + pictures[1] +
+                "\r\nrotitem:" + key + "=" + pictures[2] + "\r\n");
+  App app(L"--tray");
+  HWND main = WaitForWindow(kMainClass, app.Pid(), 15000);
+  ASSERT_NE(main, nullptr);
+  // Read seldom: the program does not save while another process has the file open.
+  EXPECT_TRUE(WaitUntil([&] { return Pump(400), showing() == shows(1); }, 15000)) << showing();
+  // A sent message is handled once the program is done with the change, and "Next
+  // wallpaper" sent so returns after it saved and made the surface anew.
+  DWORD_PTR result = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result));
+  for (size_t next : {2u, 0u, 1u}) {
+    HWND surface = FindSurface();
+    ASSERT_NE(surface, nullptr) << ProgramLog();
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_COMMAND, 5, 0, SMTO_NORMAL, 15000, &result));
+    EXPECT_EQ(showing(), shows(next));
+    EXPECT_FALSE(IsWindow(surface));
+  }
+  EXPECT_EQ(ExitThroughTray(app), 0u);
+  // The next change is an hour away: a restart keeps the picture showing.
+  App again(L"--tray");
+  ASSERT_NE(WaitForWindow(kMainClass, again.Pid(), 15000), nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return FindSurface() != nullptr; }, 15000)) << ProgramLog();
+  Pump(2500);
+  EXPECT_EQ(showing(), shows(1));
+  EXPECT_EQ(ProgramLog().find("could not"), std::string::npos) << ProgramLog();
+  EXPECT_EQ(ExitThroughTray(again), 0u);
+  for (const std::string& p : pictures) DeleteFileA(p.c_str());
+}
+
+// A rule for a program Wine ships: while it runs everything pauses with its
+// name as the reason, and plays again once it ends.
+TEST_F(Desktop, ARuleForARunningProgramPausesWithItsName) {
+  auto shell = StartShell();
+  WriteSettings("screen:" + Utf8(MonitorInterfaceName()) + "=" + Utf8(picture_) +
+                "\r\npauseAction=stop\r\nrule=running,NOTEPAD.EXE\r\n");
+  SetVariable(L"LH_TRACE", L"1");
+  App app(L"--tray");
+  SetVariable(L"LH_TRACE", L"");
+  ASSERT_TRUE(WaitUntil([&] { return FindSurface() != nullptr; }, 15000)) << ProgramLog();
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION notepad{};
+  wchar_t command[] = L"notepad.exe";
+  ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &notepad));
+  CloseHandle(notepad.hThread);
+  EXPECT_TRUE(WaitUntil([] { return ProgramLog().find("trace: paused: paused for NOTEPAD.EXE") != std::string::npos; },
+                        15000))
+      << ProgramLog();
+  TerminateProcess(notepad.hProcess, 0);
+  WaitForSingleObject(notepad.hProcess, 5000);
+  CloseHandle(notepad.hProcess);
+  // Stopped and started again in the same window: the surface stays.
+  EXPECT_TRUE(WaitUntil([] { return ProgramLog().find("trace: renderers restarted: 1") != std::string::npos; },
+                        15000))
+      << ProgramLog();
+  const std::string log = ProgramLog();
+  EXPECT_LT(log.find("trace: renderers released: 1"), log.find("trace: playing")) << log;
+  EXPECT_NE(FindSurface(), nullptr);
+  EXPECT_EQ(ProgramLog().find("could not"), std::string::npos) << ProgramLog();
+  EXPECT_EQ(ExitThroughTray(app), 0u);
+}
+
 }  // namespace

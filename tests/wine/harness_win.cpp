@@ -231,6 +231,15 @@ void WaitForNoShell() {
   WaitUntil([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000);
 }
 
+void RegisterSaverClass() {
+  WNDCLASSW saver{};
+  saver.lpfnWndProc = SaverWindowProc;
+  saver.hInstance = GetModuleHandleW(nullptr);
+  saver.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  saver.lpszClassName = kSaverClass;
+  RegisterClassW(&saver);
+}
+
 bool RunLinux(const std::string& command, const std::string& doneFile, DWORD timeoutMs) {
   // Wine starts Linux programs directly.
   std::string line = "/bin/sh -c \"" + command + "\"";

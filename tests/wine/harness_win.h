@@ -109,6 +109,9 @@ void WaitForNoShell();
 // command makes last, by a rename, so that a file that exists is complete.
 bool RunLinux(const std::string& command, const std::string& doneFile, DWORD timeoutMs);
 
+// The screensaver windows' class, as the program registers it.
+void RegisterSaverClass();
+
 // ---- Test pictures
 
 // A picture of `pages` equal pages, written with WIC; `rgb(x, y)` gives 0xRRGGBB.

@@ -1,10 +1,13 @@
 // The renderers drawing into plain test windows under Wine's Direct3D, checked
 // by screenshots of the X display.
+#include <cstring>
+
 #include "../shaders/test_shaders.h"
 #include "app/app_state_win.h"
 #include "app/frame_timer_win.h"
 #include "app/gpu_recovery_win.h"
 #include "app/main_window_win.h"
+#include "app/screens_apply_win.h"
 #include "base/files_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
@@ -69,6 +72,40 @@ TEST_F(RenderTest, PictureFitsWithBarsFillsCroppedAndFollowsPanAndZoom) {
   EXPECT_COLOUR(s, 300, 160, 0, 0, 255);
 }
 
+TEST_F(RenderTest, PictureScaledUpKeepsItsEdgePixels) {
+  // White at 2x: the outermost pixels of the surface stay white, no dark seam.
+  const std::u16string path = File("white.png");
+  WritePicture(W(path), kW / 2, kH / 2, [](int, int) { return 0xFFFFFFu; });
+  ImageRenderer r(gSettings.frames, gSettings.fit);
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  const Shot s = Capture();
+  for (const auto& [x, y] : {std::pair{0, 0}, {kW - 1, 0}, {0, kH - 1}, {kW - 1, kH - 1}, {kW / 2, 0}})
+    EXPECT_COLOUR(s, x, y, 255, 255, 255);
+}
+
+TEST_F(RenderTest, PhotoStoredSidewaysStandsUpright) {
+  // Stored 64 x 32, red above blue, with Exif orientation 6 (turn clockwise):
+  // upright it is 32 x 64, blue on the left and red on the right.
+  // Wine's JPEG encoder mixes the channels up, so ImageMagick writes the picture.
+  const std::string jpg = ScratchDir().unixDir + "/portrait.jpg";
+  ASSERT_TRUE(RunLinux("convert -size 64x16 xc:red -size 64x16 xc:blue -append " + jpg + ".tmp.jpg && mv " + jpg +
+                           ".tmp.jpg " + jpg,
+                       jpg, 20000));
+  const std::u16string path = File("portrait.jpg");
+  const std::string tiff("II\x2A\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0", 26);
+  const std::string body = std::string("Exif\0\0", 6) + tiff;
+  std::string jpeg = ReadFileBytes(W(path));
+  jpeg.insert(2, std::string("\xFF\xE1\0", 3) + static_cast<char>(body.size() + 2) + body);
+  WriteFileBytes(W(path), jpeg);
+  ImageRenderer r(gSettings.frames, gSettings.fit);
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  EXPECT_EQ(r.canvasWidth(), 32u);
+  EXPECT_EQ(r.canvasHeight(), 64u);
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, 60, 90, 0, 0, 255);
+  EXPECT_COLOUR(s, 260, 90, 255, 0, 0);
+}
+
 TEST_F(RenderTest, APictureOfTheSurfacesSizeIsCopiedPixelForPixel) {
   const std::u16string path = File("exact.png");
   const uint32_t quarters[] = {0xFF0000u, 0x0000FFu, 0x00FF00u, 0xFFFFFFu};
@@ -128,6 +165,30 @@ TEST_F(RenderTest, AnimationsOverTheBudgetRecomposeEveryFrameFromTheOpenFile) {
   r.Refresh();
   const Shot s = Capture();
   EXPECT_COLOUR(s, 260, 90, 0, 255, 0) << "pan and zoom of an uncached picture";
+}
+
+TEST_F(RenderTest, AStillOverTheBudgetLetsGoOfItsFileOnceShown) {
+  // 16384 x 3100 green pixels take 203 MB: over the 192 MiB budget. A plain
+  // 32-bit BMP is quick to make at that size.
+  const std::u16string path = File("huge.bmp");
+  constexpr LONG w = 16384, h = 3100;
+  const BITMAPFILEHEADER file{0x4D42, 54 + w * h * 4, 0, 0, 54};
+  const BITMAPINFOHEADER info{40, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::string bytes(54 + size_t{w} * h * 4, '\x00');
+  std::memcpy(&bytes[0], &file, 14), std::memcpy(&bytes[14], &info, 40);
+  for (size_t at = 54; at < bytes.size(); at += 4) bytes[at + 1] = bytes[at + 3] = '\xFF';
+  WriteWholeFile(path, bytes);
+  ImageRenderer r(gSettings.frames, gSettings.fit);
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  EXPECT_FALSE(r.cacheFrames());
+  EXPECT_FALSE(r.decoderOpen());
+  const std::u16string renamed = File("renamed.bmp");
+  EXPECT_TRUE(MoveFileW(W(path), W(renamed))) << GetLastError();
+  EXPECT_TRUE(DeleteFileW(W(renamed))) << GetLastError();
+  gSettings.frames[u""] = {0.5f, 0.5f, 2.0f};
+  r.Refresh();  // drawn again from the texture alone
+  const Shot s = Capture();
+  EXPECT_COLOUR(s, kW / 2, kH / 2, 0, 255, 0);
 }
 
 TEST_F(RenderTest, ADestroyedRendererLeavesNothingOfItsOwnOnTheContext) {
@@ -236,6 +297,7 @@ class GpuResetTest : public RenderTest {
   }
   void TearDown() override {
     ClearGpuResetStop();
+    EndGpuResetWait();
     RenderTest::TearDown();
   }
 
@@ -261,15 +323,27 @@ class GpuResetTest : public RenderTest {
 TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
   ASSERT_TRUE(MediaDeviceManager()) << "as the first video makes it";
   LoseDeviceDrawing();
-  EXPECT_TRUE(gScreens.empty());
   EXPECT_FALSE(gGraphics.device) << "the device is released";
   EXPECT_TRUE(gGraphics.deviceManager) << "the device manager survives";
   EXPECT_FALSE(RenderingStopped());
   EXPECT_NE(ReadLog().find("GPU reset; retrying in 15 seconds\r\n"), std::string::npos);
+  // During the wait the library keeps the screens, and a pick (which rebuilds
+  // when it cannot apply in place) waits in the settings for the timer.
+  const auto listedWithoutSurfaces = [] {
+    for (const auto& screen : gScreens)
+      if (screen->window || screen->renderer) return false;
+    return !gScreens.empty();
+  };
+  EXPECT_TRUE(listedWithoutSurfaces());
+  RebuildScreens();
+  EXPECT_TRUE(listedWithoutSurfaces());
+  EXPECT_FALSE(gGraphics.device) << "no device before the rebuild timer";
   EXPECT_TRUE(KillTimer(gApp.mainWindow, TIMER_REBUILD)) << "the rebuild timer was armed";
 
   // The rebuild makes a new device, and the manager moves onto it.
-  ASSERT_TRUE(EnsureDevice());
+  MainWindowProc(gApp.mainWindow, WM_TIMER, TIMER_REBUILD, 0);
+  ASSERT_TRUE(gGraphics.device) << ReadLog();
+  gScreens.clear();
   LoseDeviceDrawing();
   EXPECT_TRUE(RenderingStopped());
   EXPECT_FALSE(gGraphics.device) << "no device while stopped";
@@ -305,6 +379,14 @@ TEST_F(GpuResetTest, DeviceAndSharedObjectsComeBackAfterRelease) {
   EXPECT_TRUE(EnsureBuiltInShaders());
   EXPECT_TRUE(shared());
   EXPECT_GE(MaxTextureSide(), 8192u);
+  // A manager that refuses the new device is logged once and replaced by the next video's.
+  ASSERT_TRUE(MediaDeviceManager());
+  ReleaseDevice();
+  ++gGraphics.resetToken;
+  ASSERT_TRUE(EnsureDevice());
+  EXPECT_FALSE(gGraphics.deviceManager) << "no video is started on a manager without a device";
+  EXPECT_EQ(Count(ReadLog(), "video device manager ResetDevice failed hr 0x80070057"), 1u) << ReadLog();
+  EXPECT_TRUE(MediaDeviceManager());
   // A zero-width swap chain is made one pixel wide.
   auto swapChain = CreateSurfaceSwapChain(Window(), 0, 0);
   ASSERT_TRUE(swapChain);

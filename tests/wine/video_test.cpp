@@ -29,7 +29,7 @@ constexpr char kFailLine[] = "video failed to play (codec not supported?)";
 // top half in bands of red, green, blue, white; the bottom half in the reverse
 // order, so both axes of the picture can be told apart.
 struct Videos {
-  std::u16string h264, withAudio;
+  std::u16string h264, withAudio, audioOnly;
 };
 
 const Videos& TestVideos() {
@@ -42,11 +42,13 @@ const Videos& TestVideos() {
     const std::string ff = "ffmpeg -v error -y -nostdin -loop 1 -framerate 30 -i " + dir + "/bands.png ";
     const std::string out = " -t 6 -pix_fmt yuv420p -c:v libx264 -preset ultrafast " + dir + "/tmp-";
     RunLinux(ff + out + "bands.mp4 && " + ff + "-f lavfi -i sine=frequency=440:duration=6 -c:a aac -shortest" + out +
-                 "sound.mp4 && mv " + dir + "/tmp-bands.mp4 " + dir + "/bands.mp4 && mv " + dir + "/tmp-sound.mp4 " +
-                 dir + "/sound.mp4 && touch " + dir + "/videos.done",
+                 "sound.mp4 && ffmpeg -v error -y -nostdin -f lavfi -i sine=frequency=440:duration=3 -c:a aac " + dir +
+                 "/tmp-tone.mp4 && mv " + dir + "/tmp-bands.mp4 " + dir + "/bands.mp4 && mv " + dir +
+                 "/tmp-sound.mp4 " + dir + "/sound.mp4 && mv " + dir + "/tmp-tone.mp4 " + dir +
+                 "/tone.mp4 && touch " + dir + "/videos.done",
              dir + "/videos.done", 120000);
     const std::u16string w = ScratchDir().windowsDir + u"\\";
-    return Videos{w + u"bands.mp4", w + u"sound.mp4"};
+    return Videos{w + u"bands.mp4", w + u"sound.mp4", w + u"tone.mp4"};
   }();
   return videos;
 }
@@ -131,6 +133,14 @@ TEST_F(VideoTest, AudioTrackIsMutedAndDoesNotStall) {
   EXPECT_FALSE(r->failed());
 }
 
+TEST_F(VideoTest, AFileWithNoPictureFailsOnceAndStopsAskingForFrames) {
+  auto r = Start(TestVideos().audioOnly);
+  ASSERT_TRUE(TickUntil(r.get(), [&] { return r->failed(); })) << ReadLog();
+  TickUntil(r.get(), [] { return false; }, 300);
+  EXPECT_FALSE(r->NeedsFrames());
+  EXPECT_EQ(Count(ReadLog(), kFailLine), 1u);
+}
+
 TEST_F(VideoTest, PausedBeforeTheFirstFrameShowsItThenHolds) {
   auto r = Start(TestVideos().h264);
   r->SetPaused(true);
@@ -178,16 +188,12 @@ class VideoResetTest : public VideoTest {
     VideoTest::SetUp();
     ClearGpuResetStop();
     UseTestMainWindow();
-    WNDCLASSW saver{};
-    saver.lpfnWndProc = SaverWindowProc;
-    saver.hInstance = gApp.instance;
-    saver.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    saver.lpszClassName = kSaverClass;
-    RegisterClassW(&saver);
+    RegisterSaverClass();
   }
   void TearDown() override {
     EndScreensaver();
     ClearGpuResetStop();
+    EndGpuResetWait();
     gDeviceLost = false;
     VideoTest::TearDown();
   }
@@ -232,7 +238,7 @@ TEST_F(VideoResetTest, ResetEndsTheSaverAndEveryEngineBeforeTheDeviceGoesThenRec
   const auto engineOf = [](const Screen& s) { return static_cast<VideoRenderer*>(s.renderer.get())->engine(); };
   ComPtr<IMFMediaEngine> engines[] = {engineOf(*gScreens[0]), engineOf(*gSavers[1])};
   gFailNextPresent = true;
-  ASSERT_TRUE(TickUntil(nullptr, [] { return !ScreensaverRunning() && gScreens.empty(); }, 5000))
+  ASSERT_TRUE(TickUntil(nullptr, [] { return !ScreensaverRunning() && !gGraphics.device; }, 5000))
       << "the loss was noticed and the saver ended with it";
   for (auto& engine : engines) {
     EXPECT_EQ(engine->Play(), MF_E_SHUTDOWN) << "shut down, not left running on the old device";
@@ -245,6 +251,7 @@ TEST_F(VideoResetTest, ResetEndsTheSaverAndEveryEngineBeforeTheDeviceGoesThenRec
 
   // No saver may start while the reset waits for its rebuild.
   gSettings.assignments[u"A"] = TestVideos().h264;
+  gScreens.clear();
   gScreens.push_back(Record(u"A"));
   StartScreensaver(true);
   EXPECT_FALSE(ScreensaverRunning());
@@ -256,6 +263,30 @@ TEST_F(VideoResetTest, ResetEndsTheSaverAndEveryEngineBeforeTheDeviceGoesThenRec
   StartScreensaver(true);
   EXPECT_TRUE(ScreensaverRunning()) << "after the rebuild the saver starts again";
   EXPECT_TRUE(TickUntil(nullptr, [] { return AllReady(gSavers); })) << ReadLog();
+}
+
+TEST_F(VideoResetTest, LockAndDisplayOffEndTheScreensaver) {
+  const std::u16string still = File("still.png");
+  WritePicture(W(still), 2, 2, [](int, int) { return 0xFF0000u; });
+  gSettings.assignments = {{u"A", still}};
+  gScreens.push_back(Record(u"A"));
+  // GUID_CONSOLE_DISPLAY_STATE with the value 0: the display went off.
+  struct {
+    POWERBROADCAST_SETTING head;
+    BYTE rest[3];
+  } displayOff{{{0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}}, 4, {0}}, {}};
+  const std::pair<UINT, std::pair<WPARAM, LPARAM>> events[] = {
+      {WM_WTSSESSION_CHANGE, {WTS_SESSION_LOCK, 0}},
+      {WM_POWERBROADCAST, {PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&displayOff)}},
+  };
+  for (const auto& [message, args] : events) {
+    gShell.userFacts = {};
+    StartScreensaver(true);  // a preview would run 6 s: only the event can end it now
+    ASSERT_TRUE(ScreensaverRunning()) << ReadLog();
+    MainWindowProc(gApp.mainWindow, message, args.first, args.second);
+    EXPECT_FALSE(ScreensaverRunning()) << message;
+  }
+  gShell.userFacts = {};
 }
 
 TEST_F(VideoResetTest, SaverStartThatShowsNothingIsNotRetriedUntilSomethingChanges) {

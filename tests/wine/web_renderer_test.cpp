@@ -3,10 +3,13 @@
 #include <objbase.h>
 
 #include "app/app_state_win.h"
+#include "app/screensaver_win.h"
 #include "base/log_win.h"
+#include "base/settings_store_win.h"
 #include "base/wide_win.h"
 #include "desktop/screens_win.h"
 #include "harness_win.h"
+#include "render/graphics_win.h"
 #include "render/renderer_factory_win.h"
 #include "webview/com_callbacks_win.h"
 #include "webview/web_environment_win.h"
@@ -147,6 +150,24 @@ TEST_F(WebWallpaper, APausedScreenComesUpHiddenAndSuspendedAndShowsOnResume) {
   screen.renderer->SetPaused(true);
   EXPECT_FALSE(Shown(view));
   EXPECT_EQ(RecordLinesStarting("suspend " + id).size(), 2u);
+}
+
+TEST_F(WebWallpaper, TheScreensaverShowsTheWebWallpaperTheDesktopShows) {
+  WriteFileBytes(W(folder_ + u"\\index.html"), "<html></html>");
+  Screen& desktop = AddScreen(folder_);
+  ASSERT_TRUE(WaitUntil([&] { return Ready(desktop); }, 5000)) << "the environment exists now";
+  desktop.bounds = {0, 0, 320, 180};
+  const Settings saved = gSettings;
+  gSettings.assignments = {{desktop.key, folder_}};
+  RegisterSaverClass();
+  ASSERT_TRUE(EnsureDevice());
+  StartScreensaver(true);
+  ASSERT_TRUE(ScreensaverRunning()) << ReadLog();
+  EXPECT_TRUE(WaitUntil([] { return Ready(*gSavers[0]); }, 5000)) << "the saver's view arrived and was kept";
+  EXPECT_EQ(RecordLinesStarting("controller-request ").size(), 2u);
+  EXPECT_EQ(RecordLinesStarting("navigate ").size(), 2u);
+  EndScreensaver();
+  gSettings = saved;
 }
 
 TEST_F(WebWallpaper, NoRuntimeLeavesTheSurfaceBlackAndTheNextWallpaperTriesAgain) {

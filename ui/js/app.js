@@ -38,12 +38,33 @@
         fps: whole(set.fps, 30, L.reportedFps), fit: b(set.fit),
         idle: whole(set.idle, 0, L.idle),
         idleMin: whole(set.idleMin, 10, L.idleMin),
+        stopWhenPaused: b(m.stop),
       },
       stats: {
         cpu: LH.num(stats.cpu, 0), ram: LH.num(stats.ram, 0),
         userPaused: b(stats.userPaused), reason: s(stats.reason),
       },
+      rot: rotations(m.rot),
+      rules: (Array.isArray(m.rules) ? m.rules : []).filter((r) => r && LH.bridge.ruleActions.includes(r.a) && s(r.p))
+        .map((r) => ({ a: r.a, p: r.p })),
     };
+  }
+
+  // Rotations by target key ("0", "1", ... or "span"); only well-formed ones.
+  function rotations(rot) {
+    const out = {};
+    if (!rot || typeof rot !== 'object') return out;
+    for (const [key, r] of Object.entries(rot)) {
+      if (!r || typeof r !== 'object' || !Array.isArray(r.items)) continue;
+      const items = r.items.filter((p) => typeof p === 'string' && p);
+      out[key] = {
+        items,
+        min: LH.clamp(Math.round(LH.num(r.min, 30)), LH.limits.rotationMinutes.min, LH.limits.rotationMinutes.max),
+        order: r.order === 'shuffled' ? 'shuffled' : 'listed',
+        showing: LH.num(r.showing, -1),
+      };
+    }
+    return out;
   }
 
   LH.kindLabel = (kind) => KIND_LABEL[kind] || 'Unknown';

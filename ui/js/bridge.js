@@ -12,14 +12,18 @@
     ready: 'ready', apply: 'apply', clear: 'clear', span: 'span', mode: 'mode',
     add: 'add', addFolder: 'addfolder', remove: 'remove', pause: 'pause', identify: 'identify',
     previews: 'previews', bake: 'bake', bakeCancel: 'bakecancel', saver: 'saver',
-    frame: 'frame', set: 'set', drop: 'drop',
+    frame: 'frame', set: 'set', drop: 'drop', rotation: 'rotation', next: 'next', rules: 'rules',
   });
 
   // The keys of "set". They also name the settings view's controls ("set-<key>").
   const SETTING_KEYS = Object.freeze({
     pauseFullscreen: 'pfs', pauseCovered: 'pcov', pauseBattery: 'pbat', startWithWindows: 'start',
-    fit: 'fit', fps: 'fps', idle: 'idle', idleMin: 'idlemin',
+    fit: 'fit', fps: 'fps', idle: 'idle', idleMin: 'idlemin', stopWhenPaused: 'stop',
   });
+
+  // The words of the rotation order and of the rule actions, as the program reads them.
+  const ORDERS = Object.freeze(['listed', 'shuffled']);
+  const RULE_ACTIONS = Object.freeze(['running', 'foreground', 'notfullscreen']);
 
   const range = (min, max) => Object.freeze({ min, max });
   // What the program clamps to. "set fps" stops lower than the settings file,
@@ -30,6 +34,10 @@
     idle: range(0, 2),
     idleMin: range(1, 120),
     zoom: range(1, 4),
+    rotationMinutes: range(1, 24 * 60),
+    rotationItems: range(0, 500),
+    rules: range(0, 100),
+    ruleName: range(1, 260),
   });
   const SETTING_LIMITS = { fps: LH.limits.fps, idle: LH.limits.idle, idleMin: LH.limits.idleMin };
 
@@ -82,6 +90,27 @@
     setFps: number('fps'),
     setIdle: number('idle'),
     setIdleMin: number('idleMin'),
+    setStopWhenPaused: flag('stopWhenPaused'),
+    // What the program would keep: paths without line breaks, at most the item
+    // limit, the interval within its range. No paths ends the rotation.
+    rotation: (target, minutes, order, paths) => {
+      const m = Math.round(Number(minutes));
+      if (!Number.isFinite(m)) return null;
+      const kept = LH.clamp(m, LH.limits.rotationMinutes.min, LH.limits.rotationMinutes.max);
+      const items = paths.filter((p) => typeof p === 'string' && p !== '' && !/[\r\n\u001f]/.test(p))
+        .slice(0, LH.limits.rotationItems.max);
+      post(COMMANDS.rotation, frameKey(target), kept, ORDERS.includes(order) ? order : 'listed', ...items);
+      return kept;
+    },
+    nextWallpaper: () => post(COMMANDS.next),
+    // The whole list each time: [{ a: action, p: program file name }].
+    rules: (rules) => {
+      const L = LH.limits;
+      const kept = rules.filter((r) => RULE_ACTIONS.includes(r.a) && typeof r.p === 'string' &&
+        r.p.length >= L.ruleName.min && r.p.length <= L.ruleName.max && !/[\r\n\u001f]/.test(r.p)).slice(0, L.rules.max);
+      post(COMMANDS.rules, ...kept.flatMap((r) => [r.a, r.p]));
+      return kept;
+    },
   });
 
   LH.bridge = {
@@ -89,6 +118,8 @@
     commands: COMMANDS,
     settingKeys: SETTING_KEYS,
     settingLimits: Object.freeze(SETTING_LIMITS),
+    orders: ORDERS,
+    ruleActions: RULE_ACTIONS,
 
     sendDrop(files) {
       if (!host || typeof host.postMessageWithAdditionalObjects !== 'function') return false;

@@ -72,7 +72,10 @@
         toggle('pauseFullscreen', LH.send.setPauseFullscreen, 'When a game or full-screen app runs', 'Frees the graphics card for what you are doing'),
         toggle('pauseCovered', LH.send.setPauseCovered, 'When windows cover the desktop', 'Each screen pauses on its own'),
         toggle('pauseBattery', LH.send.setPauseBattery, 'On battery', 'Saves power when unplugged'),
+        toggle('stopWhenPaused', LH.send.setStopWhenPaused, 'Give the memory back while a game runs',
+          'Stops wallpapers for games and program rules instead of pausing them; they start again afterwards'),
       ]),
+      rulesCard(),
       card('Playback', [
         LH.el('div', { class: 'setting' }, [
           LH.el('label', { class: 'setting-text', for: 'set-fps' }, [LH.el('span', { class: 'setting-label', text: 'Frames per second' }), LH.el('span', { class: 'setting-hint', text: 'Lower is lighter on the processor' })]),
@@ -94,6 +97,66 @@
     );
   }
 
+  const ACTION_TEXT = { running: 'Pause while it runs', foreground: 'Pause while it is in front', notfullscreen: 'Never a game' };
+  let rules = [];
+  let rulesSig = '';
+
+  function actionSelect(value, label) {
+    const sel = LH.el('select', { 'aria-label': label });
+    for (const a of LH.bridge.ruleActions) sel.append(LH.el('option', { value: a, text: ACTION_TEXT[a] }));
+    sel.value = value;
+    return sel;
+  }
+
+  function sendRules(next, focusIndex) {
+    rules = LH.send.rules(next);
+    c.ruleFocus = focusIndex;
+  }
+
+  function rulesCard() {
+    c.rules = LH.el('ul', { class: 'rule-list', id: 'rule-list', 'aria-label': 'Program rules' });
+    const name = LH.el('input', { type: 'text', id: 'rule-name', placeholder: 'obs64.exe', spellcheck: 'false', autocomplete: 'off',
+      maxLength: LH.limits.ruleName.max, 'aria-label': 'Program file name' });
+    const action = actionSelect('running', 'What to do for it');
+    action.id = 'rule-action';
+    const add = LH.el('button', { class: 'btn', id: 'rule-add', text: 'Add rule' });
+    const commit = () => {
+      const p = LH.baseName(name.value.trim());
+      if (!p) return;
+      if (rules.length >= LH.limits.rules.max) { LH.toast('No more than ' + LH.limits.rules.max + ' rules'); return; }
+      sendRules([...rules, { a: action.value, p }], null);
+      name.value = '';
+      name.focus();
+    };
+    add.addEventListener('click', commit);
+    name.addEventListener('keydown', (e) => { if (e.key === 'Enter') commit(); });
+    c.ruleName = name;
+    return card('Program rules', [
+      LH.el('p', { class: 'setting-hint', text: 'Pause for a program by its file name, or tell Lumenhollow it is not a game.' }),
+      c.rules,
+      LH.el('div', { class: 'rule-add' }, [name, action, add]),
+    ]);
+  }
+
+  function renderRules(list) {
+    const sig = JSON.stringify(list);
+    if (sig === rulesSig) return;
+    rulesSig = sig;
+    rules = list.slice();
+    c.rules.replaceChildren(...list.map((r, i) => {
+      const sel = actionSelect(r.a, 'What to do for ' + r.p);
+      sel.addEventListener('change', () => sendRules(rules.map((x, k) => (k === i ? { a: sel.value, p: x.p } : x)), i));
+      const remove = LH.el('button', { class: 'btn btn-quiet btn-small', text: 'Remove', 'aria-label': 'Remove the rule for ' + r.p });
+      remove.addEventListener('click', () => sendRules(rules.filter((_, k) => k !== i), Math.min(i, rules.length - 2)));
+      return LH.el('li', { class: 'rule-item' }, [LH.el('span', { class: 'rule-name', text: r.p }), sel, remove]);
+    }));
+    if (c.ruleFocus !== null && c.ruleFocus !== undefined) {
+      const li = c.rules.children[c.ruleFocus];
+      (li ? li.querySelector('select') : c.ruleName).focus();
+      c.ruleFocus = null;
+    }
+  }
+
   function syncIdle(idle) { LH.setProp(c.idleMin, 'disabled', idle === 0); }
 
   function render(st) {
@@ -108,6 +171,7 @@
     LH.setRadio(c.idle, (r) => r.dataset.value === String(s.idle));
     if (active !== c.idleMin && c.idleMin.value !== String(s.idleMin)) c.idleMin.value = String(s.idleMin);
     syncIdle(s.idle);
+    renderRules(st.rules);
   }
 
   LH.addView({ init: build, render });

@@ -6,7 +6,7 @@
 
 #include "bake/bake_jobs.h"
 #include "bake/bake_naming.h"
-#include "bake/exif_orientation.h"
+#include "render/exif_orientation.h"
 #include "../../support/test_sink.h"
 
 namespace {
@@ -111,6 +111,10 @@ TEST(BakeExif, OrientationIsReadAndApplied) {
     EXPECT_EQ(ReadExifOrientation(JpegWithOrientation(o, false)), o);
   }
   EXPECT_EQ(ReadExifOrientation(JpegWithOrientation(9, true)), 1);
+  for (bool little : {true, false}) {  // a TIFF file is the Exif block on its own
+    const std::string jpeg = JpegWithOrientation(8, little);
+    EXPECT_EQ(ReadExifOrientation(jpeg.substr(jpeg.find(little ? "II" : "MM"))), 8) << little;
+  }
   EXPECT_EQ(ReadExifOrientation("\x89PNG\r\n"), 1);
   const std::string good = JpegWithOrientation(6, true);
   // A segment cut short is no Exif; the last two bytes are the image data's marker.

@@ -131,6 +131,40 @@ TEST(Settings, SaveSortsMapsDropsUnknownKeysAndListsSpanOnlyWhenSet) {
   EXPECT_NE(text.find("mode=span\r\nspan=C:\\wide.mp4\r\nidle=0\r\n"), std::string::npos);
 }
 
+TEST(Settings, NewKeysComeAfterTheOldOnesAndSurviveLoadAndSave) {
+  const std::string file = std::string(kDefaultFile) +
+                           "screen:A=C:\\a.png\r\n"
+                           "pauseAction=stop\r\n"
+                           "rotation:A=15,shuffled,1,1700000000,0,2 0 1\r\n"
+                           "rotitem:A=C:\\a.png\r\nrotitem:A=C:\\b,1.png\r\nrotitem:A=C:\\c.png\r\n"
+                           "rule=running,obs64.exe\r\nrule=notfullscreen,Tool, Pro.EXE\r\n";
+  const Settings s = Load(file);
+  EXPECT_TRUE(s.stopWhenPaused);
+  EXPECT_EQ(s.rules, (std::vector<ProgramRule>{{u"obs64.exe", RuleAction::PauseWhileRunning},
+                                               {u"Tool, Pro.EXE", RuleAction::NeverFullScreen}}));
+  EXPECT_EQ(s.rotations.at(u"A").items.at(1), u"C:\\b,1.png");
+  EXPECT_EQ(FormatSettings(s), file);
+  // Read in any order, written in the file's own.
+  EXPECT_EQ(FormatSettings(Load("rule=foreground,x.exe\nrotitem:A=C:\\a.png\nscreen:A=C:\\a.png\n")),
+            std::string(kDefaultFile) +
+                "screen:A=C:\\a.png\r\nrotation:A=30,listed,0,0,0,0\r\nrotitem:A=C:\\a.png\r\n"
+                "rule=foreground,x.exe\r\n");
+}
+
+TEST(Settings, BadRulesAndFloodsAreDropped) {
+  std::string file = "pauseAction=STOP\nrule=running,\nrule=sometimes,a.exe\nrule=foreground\n";
+  for (int i = 0; i < 3000; ++i) file += "rule=running,p" + std::to_string(i) + ".exe\nrotitem:R" +
+                                         std::to_string(i % 100) + "=x\n";
+  for (int i = 0; i < 3000; ++i) file += "rotitem:A=C:\\" + std::to_string(i) + ".png\n";
+  const Settings s = Load(file);
+  EXPECT_FALSE(s.stopWhenPaused);
+  EXPECT_EQ(s.rules.size(), kMaxRules);
+  EXPECT_EQ(s.rules[0].program, u"p0.exe");
+  EXPECT_EQ(s.rotations.size(), kMaxRotations);
+  EXPECT_EQ(s.rotations.at(u"A").items.size(), kMaxRotationItems);
+  EXPECT_EQ(Load(FormatSettings(s)).rules, s.rules);
+}
+
 TEST(Settings, NonAsciiPathsRoundTripAsUtf8) {
   Settings s;
   s.userList.push_back(u"C:\\Vid\u00e9os\\\u96ea\U0001F319.mp4");

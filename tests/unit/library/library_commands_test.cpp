@@ -6,6 +6,7 @@
 #include "../../support/page_json.h"
 #include "../../support/recording_host.h"
 #include "../../support/temp_folder.h"
+#include "desktop/rotation.h"
 #include "library/library_bridge.h"
 
 namespace {
@@ -251,6 +252,58 @@ TEST_F(Commands, SetKeysClampAndEndTheSameWay) {
   EXPECT_EQ(Run(Msg({u"set", u"gpuEffects", u"1"})), end);           // unknown keys still save and send
   EXPECT_FALSE(host.settings.gpuEffects);
   EXPECT_EQ(Run(u"set"), end);
+  EXPECT_EQ(Run(Msg({u"set", u"stop", u"1"})), end);
+  EXPECT_TRUE(host.settings.stopWhenPaused);
+}
+
+TEST_F(Commands, RotationKeepsTheWallpaperShowingAndChecksItsLimits) {
+  // Keeps the screen's wallpaper when it is an item, listed from it.
+  EXPECT_EQ(Run(Msg({u"rotation", u"1", u"0", u"listed", u"C:\\a.png", u"C:\\one.mp4", u""})),
+            (Calls{"SaveSettings", "Post state", "UpdateRotations"}));
+  const Rotation& r = host.settings.rotations.at(u"K1");
+  EXPECT_EQ(r.items, (std::vector<std::u16string>{u"C:\\a.png", u"C:\\one.mp4"}));
+  EXPECT_EQ(r.minutes, 1);
+  EXPECT_EQ(r.due, 1060);
+  EXPECT_EQ(CurrentRotationItem(r), u"C:\\one.mp4");
+  EXPECT_NE(host.posted.at(0).find(u"\"rot\":{\"1\":{\"min\":1,\"order\":\"listed\",\"showing\":1,\"due\":1060,"),
+            std::u16string::npos);
+  // Otherwise the first item is applied at once.
+  const Calls applied = Run(Msg({u"rotation", u"0", u"99999", u"shuffled", u"C:\\b.png", u"C:\\c.png"}));
+  EXPECT_EQ(applied.front(), "ClearRenderingStopped");
+  EXPECT_EQ(applied.back(), "UpdateRotations");
+  EXPECT_EQ(host.settings.rotations.at(u"K0").minutes, 24 * 60);
+  EXPECT_TRUE(host.settings.rotations.at(u"K0").shuffled);
+  EXPECT_EQ(Assigned(u"K0"), CurrentRotationItem(host.settings.rotations.at(u"K0")));
+  // The span's rotation waits on paper while screens mode is on.
+  Span();
+  Run(Msg({u"rotation", u"span", u"5", u"listed", u"C:\\wide.mp4"}));
+  EXPECT_EQ(host.settings.span, u"C:\\wide.mp4");
+  EXPECT_EQ(host.settings.mode, u"screens");
+  // No paths ends it; a bad index or a flood is refused or cut.
+  EXPECT_EQ(Run(Msg({u"rotation", u"1", u"5", u"listed"})), (Calls{"SaveSettings", "UpdateRotations", "Post state"}));
+  EXPECT_FALSE(host.settings.rotations.contains(u"K1"));
+  EXPECT_EQ(Assigned(u"K1"), u"C:\\one.mp4");
+  for (const char16_t* index : {u"2", u"-1", u""}) EXPECT_EQ(Run(Msg({u"rotation", index, u"5", u"listed", u"x"})), Calls{});
+  std::u16string flood = Msg({u"rotation", u"1", u"5", u"listed"});
+  for (int i = 0; i < 2000; ++i) flood += u"\x1f" u"C:\\" + Utf8ToUtf16(std::to_string(i)) + u".png";
+  Run(flood + u"\x1f" u"C:\\bad\nline.png");
+  EXPECT_EQ(host.settings.rotations.at(u"K1").items.size(), kMaxRotationItems);
+  EXPECT_EQ(Run(u"next"), Calls{"UpdateRotations all"});
+}
+
+TEST_F(Commands, RulesReplaceTheListAndDropWhatCannotBeARule) {
+  std::u16string text = Msg({u"rules", u"running", u"obs64.exe", u"sometimes", u"x.exe", u"foreground", u"",
+                             u"notfullscreen", u"Game.exe"});
+  for (int i = 0; i < 300; ++i) text += u"\x1f" u"foreground\x1f" u"p.exe";
+  text += u"\x1f" u"running";  // a last action without a name
+  EXPECT_EQ(Run(text), (Calls{"SaveSettings", "DecidePause", "Post state"}));
+  ASSERT_EQ(host.settings.rules.size(), kMaxRules);
+  EXPECT_EQ(host.settings.rules[0], (ProgramRule{u"obs64.exe", RuleAction::PauseWhileRunning}));
+  EXPECT_EQ(host.settings.rules[1], (ProgramRule{u"Game.exe", RuleAction::NeverFullScreen}));
+  EXPECT_NE(host.posted.at(0).find(u"\"rules\":[{\"a\":\"running\",\"p\":\"obs64.exe\"},"), std::u16string::npos);
+  Run(u"rules");
+  EXPECT_TRUE(host.settings.rules.empty());
+  EXPECT_EQ(host.posted.at(0).find(u"\"rules\""), std::u16string::npos);
 }
 
 TEST_F(Commands, UnknownAndEmptyMessagesDoNothing) {

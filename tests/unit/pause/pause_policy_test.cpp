@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
+
 namespace {
 
 class CountingRenderer : public Renderer {
@@ -202,6 +204,11 @@ TEST(PauseReasons, EachReasonAndWhatItBeats) {
          f.powerStatusKnown = true;
          f.acLineStatus = 0;
        }},
+      {R::ProgramRule, u"paused for ",
+       [](PauseFacts& f) {
+         f.rules = {{u"OBS64.exe", RuleAction::PauseWhileRunning}};
+         f.programs.running = {u"obs64.EXE"};
+       }},
       {R::FullScreen, u"game / fullscreen app running",
        [](PauseFacts& f) {
          f.notificationStateKnown = true;
@@ -261,6 +268,62 @@ TEST(PauseReasons, FullScreenForegroundCountsOnlyWhenSwitchedOn) {
   EXPECT_EQ(DecidePause(f, screens).reason, PauseReason::FullScreen);
   f.pauseFullscreen = false;
   EXPECT_EQ(DecidePause(f, screens).reason, PauseReason::None);
+}
+
+TEST(PauseReasons, ProgramRulesNameTheProgramAndExemptOnlyTheForeground) {
+  using A = RuleAction;
+  const ScreenList screens = TwoMonitors();
+  const ForegroundFacts game{true, u"Game", false, {0, 0, 1920, 1080}, true, {0, 0, 1920, 1080}};
+  const struct Case {
+    std::vector<ProgramRule> rules;
+    std::vector<std::u16string> running;
+    std::u16string foreground;
+    bool stop;
+    PauseReason reason;
+    std::u16string line;
+  } cases[] = {
+      {{}, {u"obs64.exe"}, u"game.exe", false, PauseReason::FullScreen, u"game / fullscreen app running"},
+      {{{u"Obs64.Exe", A::PauseWhileRunning}}, {u"a.exe", u"OBS64.EXE"}, u"", false, PauseReason::ProgramRule,
+       u"paused for Obs64.Exe"},
+      {{{u"obs64.exe", A::PauseWhileRunning}}, {u"obs64.exe.bak", u"obs.exe"}, u"", false, PauseReason::FullScreen,
+       u"game / fullscreen app running"},
+      {{{u"Édit.exe", A::PauseWhileForeground}}, {u"édit.exe"}, u"x.exe", false, PauseReason::FullScreen,
+       u"game / fullscreen app running"},
+      {{{u"Édit.exe", A::PauseWhileForeground}}, {}, u"éDIT.exe", true, PauseReason::ProgramRule,
+       u"paused for Édit.exe"},
+      {{{u"game.exe", A::NeverFullScreen}}, {}, u"GAME.exe", true, PauseReason::None, u""},
+      {{{u"game.exe", A::NeverFullScreen}}, {}, u"other.exe", true, PauseReason::FullScreen,
+       u"game / fullscreen app running"},
+      {{{u"game.exe", A::NeverFullScreen}, {u"b.exe", A::PauseWhileRunning}, {u"a.exe", A::PauseWhileRunning}},
+       {u"a.exe", u"b.exe"}, u"game.exe", false, PauseReason::ProgramRule, u"paused for b.exe"},
+  };
+  for (const Case& c : cases) {
+    PauseFacts f;
+    f.notificationStateKnown = true;
+    f.notificationState = 3;
+    f.foreground = game;
+    Settings settings;
+    settings.rules = c.rules;
+    settings.stopWhenPaused = c.stop;
+    TakePauseSettings(settings, f);
+    f.programs = {c.running, c.foreground};
+    const PauseDecision d = DecidePause(f, screens);
+    EXPECT_EQ(d.reason, c.reason) << Utf16ToUtf8(c.line);
+    EXPECT_EQ(PauseReasonLine(d), c.line);
+    EXPECT_EQ(d.release, c.stop && d.reason != PauseReason::None);
+  }
+  // Gathering is only asked for what the rules can use.
+  EXPECT_FALSE(NeedsOfRules({}).running || NeedsOfRules({}).foreground);
+  const RuleNeeds front = NeedsOfRules({{u"a", A::NeverFullScreen}, {u"b", A::PauseWhileForeground}});
+  EXPECT_TRUE(front.foreground && !front.running);
+  EXPECT_TRUE(NeedsOfRules({{u"a", A::PauseWhileRunning}}).running);
+  EXPECT_EQ(ProgramFileName(u"C:\\Program Files\\obs64.exe"), u"obs64.exe");
+  EXPECT_EQ(ProgramFileName(u"/usr/bin/x"), u"x");
+  PauseFacts battery;
+  battery.stopWhenPaused = true;
+  battery.powerStatusKnown = true;
+  battery.acLineStatus = 0;
+  EXPECT_FALSE(DecidePause(battery, screens).release);  // only games and rules stop
 }
 
 CountingRenderer& Counter(const Screen& s) { return static_cast<CountingRenderer&>(*s.renderer); }

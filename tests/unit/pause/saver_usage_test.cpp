@@ -82,10 +82,20 @@ TEST(SaverWatch, GracePreviewAndInput) {
   clock = StartSaverClock(7, 100, true);
   EXPECT_FALSE(SaverShouldEnd(clock, 7, 6100));
   EXPECT_TRUE(SaverShouldEnd(clock, 7, 6101));
+  // A bar ends it at once, even inside the grace.
+  clock = StartSaverClock(7, 100, false);
+  EXPECT_TRUE(SaverShouldEnd(clock, 7, 200, true));
+}
 
-  const SaverClock preview = StartSaverClock(7, 100, true);
-  EXPECT_EQ(preview.end, 6100u);
-  EXPECT_EQ(StartSaverClock(7, 100, false).end, 0u);
+TEST(SaverWatch, LockDisplayOffAndBatteryBarTheSaver) {
+  Settings s;  // pauseBattery on
+  EXPECT_FALSE(SaverBarred(s, {}, false));
+  EXPECT_TRUE(SaverBarred(s, {true, false, false}, true)) << "locked ends even a preview";
+  EXPECT_TRUE(SaverBarred(s, {false, true, false}, true)) << "so does the display going off";
+  EXPECT_TRUE(SaverBarred(s, {false, false, true}, false));
+  EXPECT_FALSE(SaverBarred(s, {false, false, true}, true)) << "a preview, asked for, runs on battery";
+  s.pauseBattery = false;
+  EXPECT_FALSE(SaverBarred(s, {false, false, true}, false));
 }
 
 TEST(IdleRules, AwayAndScreensaverStart) {
@@ -108,6 +118,8 @@ TEST(IdleRules, AwayAndScreensaverStart) {
       {"idle 2 while locked", 2, {limit, false, true}, false, false},
       {"idle 2 while paused by the user", 2, {limit, false, false, true}, false, false},
       {"idle 2 while busy or presenting", 2, {limit, false, false, false, true}, false, false},
+      {"idle 2 with the display off", 2, {limit, false, false, false, false, true}, false, false},
+      {"idle 2 on battery (pauseBattery on)", 2, {limit, false, false, false, false, false, true}, false, false},
   };
   for (const Case& c : cases) {
     s.idle = c.idle;

@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "render/exif_orientation.h"
 #include "render/gif_canvas.h"
 
 namespace {
@@ -61,10 +62,30 @@ TEST(GifCanvasTest, DisposalTwoClearsOnlyThePreviousFramesArea) {
   EXPECT_EQ(canvas.at(9, 10), kGreen);
   EXPECT_EQ(Count(canvas, kGreen), 10000u - 400u);
 
-  // Disposal 3 is treated like leaving the frame in place.
-  Draw(canvas, 50, 50, 10, 10, kBlue);
+}
+
+TEST(GifCanvasTest, DisposalThreeRestoresWhatTheFrameCovered) {
+  GifCanvas canvas = MakeCanvas(100, 100);
+  canvas.BeginFrame(0);
+  Draw(canvas, 0, 0, 100, 100, kGreen);
+  Draw(canvas, 0, 0, 50, 100, kRed);  // left half red, right half green
+  canvas.disposal = 3;                // an overlay that must leave no trail
+  canvas.BeginFrame(1);
   canvas.disposal = 3;
+  Draw(canvas, 40, 40, 20, 20, kBlue);
+  canvas.BeginFrame(2);
+  EXPECT_EQ(Count(canvas, kBlue), 0u);
+  EXPECT_EQ(Count(canvas, kRed), 5000u);
+  EXPECT_EQ(canvas.at(45, 45), kRed);
+  EXPECT_EQ(canvas.at(55, 45), kGreen);
+  // The restore is for that one frame: a later frame that leaves its pixels keeps them.
+  canvas.disposal = 1;
+  Draw(canvas, 0, 0, 10, 10, kBlue);
   canvas.BeginFrame(3);
+  EXPECT_EQ(Count(canvas, kBlue), 100u);
+  // A disposal-3 frame that never drew (its decode failed) restores nothing stale.
+  canvas.disposal = 3;
+  canvas.BeginFrame(4);
   EXPECT_EQ(Count(canvas, kBlue), 100u);
 }
 
@@ -123,6 +144,22 @@ TEST(GifCanvasTest, ReleasedCanvasIgnoresLaterFrames) {
   canvas.BeginFrame(0);
   Draw(canvas, 0, 0, 10, 10, kRed);
   EXPECT_TRUE(canvas.pixels().empty());
+}
+
+TEST(GifCanvasTest, StillsStandUprightOnACanvasOfTheirUprightSize) {
+  // A 3x2 picture stored as numbered opaque pixels, shown on a canvas of its upright size.
+  std::vector<uint32_t> stored;
+  for (uint32_t i = 0; i < 6; ++i) stored.push_back(kOpaqueBlack | i);
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    const uint32_t w = SwapsSides(orientation) ? 2 : 3, h = SwapsSides(orientation) ? 3 : 2;
+    GifCanvas canvas = MakeCanvas(w, h);
+    ASSERT_TRUE(canvas.ComposeUpright(stored.data(), 3, 2, orientation)) << orientation;
+    std::vector<uint32_t> upright = stored;
+    int32_t uw = 3, uh = 2;
+    OrientPixels(upright, uw, uh, orientation);
+    EXPECT_EQ(canvas.pixels(), upright) << orientation;
+    EXPECT_FALSE(canvas.ComposeUpright(stored.data(), 6, 1, orientation)) << "sides that do not fit draw nothing";
+  }
 }
 
 TEST(FrameDelayTest, ZeroAndOneHundredthsBecomeATenth) {

@@ -33,7 +33,11 @@ TEST(GifTimeline, ShowsEachFrameForItsDelayAndWraps) {
       {"a long frame holds", {0.5, 0.25}, {0.25, 0.125, 0.125, 0.25}, {1, 0}},
       {"due exactly at the delay", {0.25, 0.25}, {0.25}, {1}},
       {"a stall shows the next frame, not a later one", {0.1, 0.1, 0.1}, {2.0}, {1}},
-      {"the next frame's delay starts afresh", {0.25, 0.5, 0.25}, {0.375, 0.25, 0.25}, {1, 2}},
+      {"an overstay comes off the next frame", {0.25, 0.5, 0.25}, {0.375, 0.375}, {1, 2}},
+      {"after a stall one frame is hurried, then the pace is kept",
+       {0.25, 0.25, 0.25, 0.25},
+       {1.0, 0.125, 0.125, 0.125},
+       {1, 2, 3}},
   };
   for (const Case& c : cases) {
     GifTimeline timeline(static_cast<uint32_t>(c.delays.size()));

@@ -164,3 +164,9 @@ TEST(ComputeVideoLayoutTest, FitWithoutAKnownVideoSizeFallsBackToFill) {
 }
 
 }  // namespace
+
+TEST(ComputeVideoLayoutTest, AFileWithoutAPictureCountsAsFailed) {
+  EXPECT_FALSE(VideoShowsNothing(true, 1920, 1080));
+  EXPECT_TRUE(VideoShowsNothing(false, 1920, 1080)) << "no video track";
+  EXPECT_TRUE(VideoShowsNothing(true, 0, 1080) && VideoShowsNothing(true, 1920, 0)) << "no size";
+}

@@ -41,4 +41,12 @@ TEST(GpuResetCounterTest, RetryOnceThenStopWithinFiveMinutesOfTheLatest) {
   }
 }
 
+TEST(GpuResetCounterTest, ARemovedDeviceIsRecoveredNeverSwappedInPlace) {
+  using enum DeviceStep;
+  EXPECT_EQ(DecideDeviceStep(false, false), Create);
+  EXPECT_EQ(DecideDeviceStep(true, false), Use);
+  EXPECT_EQ(DecideDeviceStep(true, true), Recover);
+  EXPECT_EQ(FormatResetDeviceFailure(0x887A0005u), u"video device manager ResetDevice failed hr 0x887a0005");
+}
+
 }  // namespace

@@ -1,4 +1,4 @@
-#include "bake/exif_orientation.h"
+#include "render/exif_orientation.h"
 
 #include <utility>
 
@@ -39,6 +39,8 @@ int OrientationInTiff(std::string_view tiff) {
 }  // namespace
 
 int ReadExifOrientation(std::string_view bytes) {
+  if (bytes.substr(0, 4) == std::string_view("II\x2A\0", 4) || bytes.substr(0, 4) == std::string_view("MM\0\x2A", 4))
+    return OrientationInTiff(bytes);
   Reader r{bytes};
   if (!r.Has(0, 2) || r.U8(0) != 0xFF || r.U8(1) != 0xD8) return 1;
   size_t at = 2;
@@ -60,25 +62,28 @@ int ReadExifOrientation(std::string_view bytes) {
   return 1;
 }
 
+void UprightSource(int orientation, int32_t w, int32_t h, int32_t x, int32_t y, int32_t& sx, int32_t& sy) {
+  sx = x, sy = y;
+  switch (orientation) {
+    case 2: sx = w - 1 - x; break;                          // mirrored
+    case 3: sx = w - 1 - x, sy = h - 1 - y; break;          // upside down
+    case 4: sy = h - 1 - y; break;                          // mirrored vertically
+    case 5: sx = y, sy = x; break;                          // transposed
+    case 6: sx = y, sy = h - 1 - x; break;                  // turned: needs 90 degrees clockwise
+    case 7: sx = w - 1 - y, sy = h - 1 - x; break;          // transversed
+    case 8: sx = w - 1 - y, sy = x; break;                  // needs 90 degrees anticlockwise
+  }
+}
+
 void OrientPixels(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height, int orientation) {
   if (orientation < 2 || orientation > 8) return;
   const int32_t w = width, h = height;
-  const bool swap = orientation >= 5;
-  const int32_t ow = swap ? h : w, oh = swap ? w : h;
+  const int32_t ow = SwapsSides(orientation) ? h : w, oh = SwapsSides(orientation) ? w : h;
   std::vector<uint32_t> out(pixels.size());
   for (int32_t y = 0; y < oh; ++y)
     for (int32_t x = 0; x < ow; ++x) {
-      // The stored pixel that appears at (x, y) once the picture is upright.
-      int32_t sx = x, sy = y;
-      switch (orientation) {
-        case 2: sx = w - 1 - x; break;                          // mirrored
-        case 3: sx = w - 1 - x, sy = h - 1 - y; break;          // upside down
-        case 4: sy = h - 1 - y; break;                          // mirrored vertically
-        case 5: sx = y, sy = x; break;                          // transposed
-        case 6: sx = y, sy = h - 1 - x; break;                  // turned: needs 90 degrees clockwise
-        case 7: sx = w - 1 - y, sy = h - 1 - x; break;          // transversed
-        case 8: sx = w - 1 - y, sy = x; break;                  // needs 90 degrees anticlockwise
-      }
+      int32_t sx = 0, sy = 0;
+      UprightSource(orientation, w, h, x, y, sx, sy);
       out[static_cast<size_t>(y) * ow + x] = pixels[static_cast<size_t>(sy) * w + sx];
     }
   pixels = std::move(out);
