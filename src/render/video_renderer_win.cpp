@@ -53,7 +53,7 @@ bool VideoRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   ComPtr<IMFMediaEngineClassFactory> factory;
   if (FAILED(CoCreateInstance(kMediaEngineClassFactoryClsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
     return false;
-  notify_ = new MENotify;
+  notify_.Attach(new MENotify);
   ComPtr<IMFAttributes> attributes;
   if (FAILED(MFCreateAttributes(&attributes, 3))) return false;
   attributes->SetUnknown(kMediaEngineDxgiManager, manager);

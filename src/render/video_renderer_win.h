@@ -27,7 +27,7 @@ class MENotify final : public IMFMediaEngineNotify {
 
  private:
   ~MENotify() = default;  // only Release frees it
-  std::atomic<ULONG> count_{0};  // the first owner's AddRef makes it 1
+  std::atomic<ULONG> count_{1};
 };
 
 class VideoRenderer : public Renderer {
