@@ -199,6 +199,10 @@ struct FakePlatform {
   }
 };
 
+// A record's kind, percent and path, compared whole.
+using Kp = std::tuple<int32_t, int32_t, std::u16string>;
+Kp Kpp(const BakeProgressRecord& r) { return {r.kind, r.pct, r.path}; }
+
 std::vector<BakeProgressRecord> RunJob(FakePlatform& fake, const std::u16string& source, int32_t preset,
                                        std::atomic<uint8_t>& cancel) {
   std::vector<BakeProgressRecord> records;
@@ -212,11 +216,8 @@ TEST(BakeJobs, BakeReportsProgressThenTheVideo) {
   std::atomic<uint8_t> cancel{0};
   auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
   ASSERT_EQ(records.size(), 61u);
-  EXPECT_EQ(records[1].kind, 0);
-  EXPECT_EQ(records[1].pct, 1);
-  EXPECT_EQ(records.back().kind, 2);
-  EXPECT_EQ(records.back().pct, 100);
-  EXPECT_EQ(records.back().path, u"/videos/Lake - Snowfall.mp4");
+  EXPECT_EQ(Kpp(records[1]), Kp(0, 1, u""));
+  EXPECT_EQ(Kpp(records.back()), Kp(2, 100, u"/videos/Lake - Snowfall.mp4"));
   EXPECT_EQ(fake.lastMaxSide, 0);
   EXPECT_EQ(fake.files, (std::set<std::u16string>{u"/videos/Lake - Snowfall.mp4"}));
 
@@ -235,8 +236,7 @@ TEST(BakeJobs, ARebakeOverAPlayingVideoKeepsTheNewOneUnderTheNextFreeName) {
   RunJob(fake, u"/p/lake.jpg", 3, cancel);
   fake.busy.insert(video);
   auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
-  EXPECT_EQ(records.back().kind, 2);
-  EXPECT_EQ(records.back().path, u"/videos/Lake - Snowfall (2).mp4");
+  EXPECT_EQ(Kpp(records.back()), Kp(2, 100, u"/videos/Lake - Snowfall (2).mp4"));
   EXPECT_EQ(fake.contents[video], 1) << "the playing video is untouched";
   EXPECT_EQ(fake.contents[records.back().path], 2);
   records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
@@ -253,9 +253,7 @@ TEST(BakeJobs, FailedOrCancelledBakeKeepsTheEarlierVideo) {
   for (int step = 1; step <= 6; ++step) {
     fake.failEncodeAtStep = step;
     auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
-    EXPECT_EQ(records.back().kind, 3);
-    EXPECT_EQ(records.back().pct, 100);
-    EXPECT_TRUE(records.back().path.empty());
+    EXPECT_EQ(Kpp(records.back()), Kp(3, 100, u""));
     EXPECT_EQ(fake.files, std::set<std::u16string>{video}) << "step " << step;
     EXPECT_EQ(fake.contents[video], 1);
   }
@@ -298,9 +296,7 @@ TEST(BakeJobs, PreviewsAreMadeOnceAndStopAtAnUndecodablePicture) {
 
   auto bad = RunJob(fake, u"/p/broken.jpg", -1, cancel);
   ASSERT_EQ(bad.size(), 1u);
-  EXPECT_EQ(bad[0].kind, 3);
-  EXPECT_EQ(bad[0].preset, 0);
-  EXPECT_EQ(bad[0].pct, 0);
+  EXPECT_EQ(std::tuple(bad[0].kind, bad[0].preset, bad[0].pct), std::tuple(3, 0, 0));
 
   // A preview whose encoder fails is skipped silently, leaving no file.
   FakePlatform failing;
@@ -355,10 +351,8 @@ TEST(BakeJobs, ThreadQueueAndFlags) {
   EXPECT_EQ(gBakeBusy.load(), 0);
   records = TakeBakeProgress();
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].kind, 3);
-  EXPECT_EQ(records[0].pct, 100);
-  EXPECT_EQ(records[1].kind, 3);
-  EXPECT_EQ(records[1].pct, 0);
+  EXPECT_EQ(Kpp(records[0]), Kp(3, 100, u""));
+  EXPECT_EQ(Kpp(records[1]), Kp(3, 0, u""));
   CloseBakeJobs();
   EXPECT_EQ(fake.decodes, decodes);
   BakeEnvironmentSlot() = BakeEnvironment{};
