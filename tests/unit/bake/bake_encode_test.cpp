@@ -120,8 +120,7 @@ TEST(BakeEncode, EachFailingStepIsRecordedAndKept) {
     sink.failResult = static_cast<int32_t>(0x80070000u + step);
     std::atomic<uint8_t> cancel{0};
     EXPECT_FALSE(EncodeLoopVideo(effect, sink, u"x.mp4", 12, 144, cancel, nullptr)) << step;
-    EXPECT_EQ(gEncodeFailureStep, step);
-    EXPECT_EQ(gEncodeFailureResult, static_cast<int32_t>(0x80070000u + step));
+    EXPECT_EQ(std::pair(gEncodeFailureStep, gEncodeFailureResult), std::pair(step, sink.failResult));
     EXPECT_EQ(sink.steps.back(), step) << "nothing runs after the failing step";
     EXPECT_EQ(sink.times.size(), step == 5 ? 1u : step == 6 ? 144u : 0u);
   }

@@ -22,8 +22,7 @@ TEST(BakeNaming, SizesForBakesAndPreviews) {
   for (const Case& c : cases) {
     int32_t w = -1, h = -1;
     ASSERT_TRUE(BakeSizeFor(c.w, c.h, c.maxSide, w, h)) << c.w << "x" << c.h;
-    EXPECT_EQ(w, c.wantW) << c.w << "x" << c.h << " to " << c.maxSide;
-    EXPECT_EQ(h, c.wantH) << c.w << "x" << c.h << " to " << c.maxSide;
+    EXPECT_EQ(std::pair(w, h), std::pair(c.wantW, c.wantH)) << c.w << "x" << c.h << " to " << c.maxSide;
   }
   int32_t w = 0, h = 0;
   EXPECT_FALSE(BakeSizeFor(0, 100, 0, w, h));
@@ -281,14 +280,11 @@ TEST(BakeJobs, PreviewsAreMadeOnceAndStopAtAnUndecodablePicture) {
   auto first = RunJob(fake, u"/p/lake.jpg", -1, cancel);
   ASSERT_EQ(first.size(), 11u);
   const std::u16string key = PictureKey(u"/p/lake.jpg");
-  for (int32_t i = 0; i < 11; ++i) {
-    EXPECT_EQ(first[i].kind, 1);
-    EXPECT_EQ(first[i].preset, i);
-    EXPECT_EQ(first[i].path, PreviewFilePath(u"/data/previews", key, i, u'/'));
-  }
-  EXPECT_EQ(fake.decodes, 11);
-  EXPECT_EQ(fake.lastMaxSide, 480);
-  EXPECT_EQ(fake.files.size(), 11u);  // no temporary file left behind
+  for (int32_t i = 0; i < 11; ++i)
+    EXPECT_EQ(std::tuple(first[i].kind, first[i].preset, first[i].path),
+              std::tuple(1, i, PreviewFilePath(u"/data/previews", key, i, u'/')));
+  // No temporary file is left behind.
+  EXPECT_EQ(std::tuple(fake.decodes, fake.lastMaxSide, fake.files.size()), std::tuple(11, 480, 11u));
 
   auto second = RunJob(fake, u"/p/lake.jpg", -1, cancel);
   EXPECT_EQ(second.size(), 11u);

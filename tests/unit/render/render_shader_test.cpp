@@ -24,7 +24,6 @@ TEST(ShaderSourceTest, WrapsTheFileBytesUntouched) {
                 file +
                 "\nfloat4 main(float4 p : SV_Position) : SV_Target { return float4(mainImage(float2(p.x, "
                 "iResolution.y - p.y)).rgb, 1); }\n");
-  EXPECT_EQ(BuildShaderSource(""), std::string(kShaderPrefix) + std::string(kShaderSuffix));
 }
 
 TEST(ShaderSourceTest, RenderSizeScalesTruncatesAndNeverReachesZero) {
