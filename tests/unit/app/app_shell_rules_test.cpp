@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
-#include "base/text.h"
 #include "app/frame_pacing.h"
+#include "base/text.h"
 #include "library/library_window_geometry.h"
 #include "library/samples.h"
 
@@ -13,17 +13,18 @@ TEST(CommandLine, BakeOnlyAtTheVeryStartTrayAndTourAnywhereCaseSensitive) {
     const char16_t* line;
     bool bake, tray, tour;
   } cases[] = {
-      {u"--bake a\x1f" u"b --tray", true, false, false}, {u"--tray --bake x", false, true, false},
-      {u" --bake x", false, false, false},                {u"--bake", false, false, false},  // the blank belongs to it
-      {u"--BAKE x", false, false, false},                 {u"x--tourx --tray", false, true, true},
-      {u"--TRAY", false, false, false},                   {u"", false, false, false},
+      {u"--bake a\u001fb --tray", true, false, false}, {u"--tray --bake x", false, true, false},
+      {u" --bake x", false, false, false},              {u"--BAKE x", false, false, false},
+      {u"x--tourx --tray", false, true, true},          {u"--TRAY", false, false, false},
+      {u"", false, false, false},
+      {u"--bake", false, false, false},  // the option ends in a blank
   };
   for (const auto& c : cases) {
     const CommandLine parsed = ParseCommandLine(c.line);
     EXPECT_EQ(std::tuple(parsed.bakeChild, parsed.tray, parsed.tour), std::tuple(c.bake, c.tray, c.tour))
         << Utf16ToUtf8(c.line);
   }
-  EXPECT_EQ(ParseCommandLine(u"--bake a\x1f" u"b --tray").bakeArguments, u"a\x1f" u"b --tray");
+  EXPECT_EQ(ParseCommandLine(u"--bake a\u001fb --tray").bakeArguments, u"a\u001fb --tray");
 }
 
 TEST(FramePacing, PeriodIsThousandOverFpsNeverZero) {

@@ -99,7 +99,7 @@ TEST(ScreenKeys, AGdiAssignmentMovesToTheStableKeyOnceAndNeverOverAnExistingOne)
     AssignmentMap after;
   } cases[] = {
       {{{gdi, u"v.mp4"}, {other, u"o.mp4"}}, key, true, {{key, u"v.mp4"}, {other, u"o.mp4"}}},
-      {{{key, u"v.mp4"}, {other, u"o.mp4"}}, key, false, {{key, u"v.mp4"}, {other, u"o.mp4"}}},  // the next time
+      {{{key, u"v.mp4"}, {other, u"o.mp4"}}, key, false, {{key, u"v.mp4"}, {other, u"o.mp4"}}},  // again
       {{{gdi, u"old.png"}, {key, u"new.png"}}, key, false, {{gdi, u"old.png"}, {key, u"new.png"}}},
       {{{gdi, u"a.png"}}, gdi, false, {{gdi, u"a.png"}}},  // keyed by its GDI name
   };

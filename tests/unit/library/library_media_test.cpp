@@ -46,8 +46,8 @@ TEST_F(MediaOnDisk, ShadersAndGifsNeedGpuEffects) {
   for (const char* f : {"a.gif", "b.hlsl", "c.png", "d.GIF", "e.mp4"}) dir.File(f);
   dir.File("site/index.html");
   for (bool gpu : {false, true})
-    for (const auto& [name, usable] : {std::pair{"a.gif", gpu}, {"d.GIF", gpu}, {"b.hlsl", gpu}, {"c.png", true},
-                                       {"e.mp4", true}, {"site", true}, {"gone.mp4", false}})
+    for (const auto& [name, usable] : {std::pair{"a.gif", gpu}, {"d.GIF", gpu}, {"b.hlsl", gpu},
+                                       {"c.png", true}, {"e.mp4", true}, {"site", true}, {"gone.mp4", false}})
       EXPECT_EQ(IsUsableWallpaper(probe, P(name), gpu), usable) << name << gpu;
 }
 
@@ -100,10 +100,13 @@ TEST_F(LibraryScan, SortsBuiltInsByCodeUnitsThenAppendsUserItemsUnsorted) {
   for (size_t i = 0; i < items.size(); ++i) {
     kinds.push_back(items[i].kind);
     EXPECT_EQ(items[i].builtIn, i < builtIns) << i;
-    if (i >= builtIns) { EXPECT_EQ(items[i].path, user[i - builtIns]); }
+    if (i >= builtIns) {
+      EXPECT_EQ(items[i].path, user[i - builtIns]);
+    }
   }
   using enum MediaKind;
-  EXPECT_EQ(kinds, (std::vector{Video, Video, Video, Web, Image, Video, Video, Video, Video, Video, None, Shader, Video}));
+  EXPECT_EQ(kinds, (std::vector{Video, Video, Video, Web, Image, Video, Video, Video, Video,  // built in
+                                Video, None, Shader, Video}));
   EXPECT_EQ(items[3].path, P("wallpapers/site"));
 }
 

@@ -96,11 +96,12 @@ TEST(WebViewRuntime, BrowserFolderComesFromTheVariableThenThePolicyThenTheArgume
     FakeSystem fake;
     fake.variables = c.variables;
     fake.policies = c.policies;
-    fake.registrations[{M, kStable}] = u"C:\\RT\\120.0.2210.91";
+    const std::u16string kInstalled = u"C:\\RT\\120.0.2210.91";
+    fake.registrations[{M, kStable}] = kInstalled;
     const RuntimeChoice choice = FindWebViewRuntime(fake.View(), c.argument, u"");
     const bool fixed = !c.dll.empty();
     EXPECT_EQ(std::tuple(choice.verdict, choice.runtimeType, choice.clientDll),
-              std::tuple(RuntimeVerdict::Found, fixed ? 1 : 0, (fixed ? c.dll : u"C:\\RT\\120.0.2210.91") + kDll))
+              std::tuple(RuntimeVerdict::Found, fixed ? 1 : 0, (fixed ? c.dll : kInstalled) + kDll))
         << c.what;
     EXPECT_EQ(fake.asked.empty(), fixed) << c.what << ": a fixed folder never searches the channels";
   }
