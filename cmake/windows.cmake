@@ -11,8 +11,8 @@ list(REMOVE_ITEM LH_SHELL_SOURCES ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp)
 add_library(lumenshell STATIC ${LH_SHELL_SOURCES})
 target_compile_options(lumenshell PRIVATE ${LH_WARNINGS})
 target_link_libraries(lumenshell PUBLIC lumencore
-  user32 gdi32 shell32 shlwapi comctl32 comdlg32 dwmapi wtsapi32 advapi32 powrprof
-  ole32 oleaut32 uuid windowscodecs mfplat mfuuid mf mfreadwrite d3d11 dxgi d3dcompiler)
+  user32 gdi32 shell32 shlwapi comctl32 dwmapi wtsapi32 advapi32 powrprof
+  ole32 oleaut32 uuid windowscodecs mfplat mfuuid mf mfreadwrite d3d11 dxgi)
 
 add_executable(lumenhollow WIN32 src/app/main_win.cpp res/lumenhollow.rc)
 target_compile_options(lumenhollow PRIVATE ${LH_WARNINGS})

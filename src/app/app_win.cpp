@@ -18,6 +18,7 @@
 #include "app/tray_win.h"
 #include "base/crash_log_win.h"
 #include "base/log_win.h"
+#include "base/media_foundation_win.h"
 #include "base/paths.h"
 #include "base/settings_store_win.h"
 #include "base/trace_win.h"
@@ -171,6 +172,12 @@ void CreateFrameTimer() {
   if (!gShell.frameTimer) gShell.frameTimer.reset(CreateWaitableTimerW(nullptr, FALSE, nullptr));
 }
 
+template <typename F>
+void Step(const char16_t* name, F step) {
+  TraceSpan span(name);
+  step();
+}
+
 void RunMessageLoop() {
   LARGE_INTEGER counter;
   QueryPerformanceCounter(&counter);
@@ -179,6 +186,7 @@ void RunMessageLoop() {
     const bool armed = gShell.frameTimerState.armed;
     HANDLE timer = gShell.frameTimer.get();
     const DWORD wait = MsgWaitForMultipleObjectsEx(armed ? 1 : 0, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    TraceWake();
     if (!armed) {
       // While nothing animates every wake-up resets the time base, so the
       // first frame after re-arming does not see the idle time.
@@ -203,7 +211,7 @@ void Shutdown() {
   ReleaseWebViewEnvironments();
   ReleaseGraphicsAtExit();
   gApp.imagingFactory.Reset();
-  MFShutdown();
+  ShutdownMediaFoundation();
   CoUninitialize();
   gShell.frameTimer.reset();
   gShell.displayStateNotify.reset();
@@ -229,18 +237,20 @@ int RunLumenhollow(HINSTANCE instance, const wchar_t* commandLineText) {
   gShell.trayStart = commandLine.tray;
   gApp.tourRequested = commandLine.tour;
   if (!ComputeFolders()) return 1;
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  MFStartup(MF_VERSION, MFSTARTUP_LITE);
-  CreateImagingFactory();
-  LoadOrCreateSettings();
-  LoadIcons();
-  RegisterWindowClasses();
-  CreateMainWindow();
-  CreateFrameTimer();
-  AddTrayIcon();
-  RebuildScreens();
+  // Media Foundation waits for the first video or bake (StartMediaFoundation).
+  Step(u"com", [] { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); });
+  Step(u"imaging", CreateImagingFactory);
+  Step(u"settings", LoadOrCreateSettings);
+  Step(u"icons", LoadIcons);
+  Step(u"classes", RegisterWindowClasses);
+  Step(u"main-window", CreateMainWindow);
+  Step(u"frame-timer", CreateFrameTimer);
+  // The wallpaper before the tray icon: nothing the user sees depends on the
+  // icon being first, and the first Present comes sooner.
+  Step(u"screens", RebuildScreens);
+  Step(u"tray", AddTrayIcon);
   Timers().Arm(TIMER_HOUSEKEEPING, 1000);
-  if (!gShell.trayStart || gShell.firstRun) OpenLibraryWindow();
+  if (!gShell.trayStart || gShell.firstRun) Step(u"library", OpenLibraryWindow);
   RunMessageLoop();
   Shutdown();
   return 0;

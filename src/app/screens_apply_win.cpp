@@ -5,6 +5,7 @@
 #include "base/log_win.h"
 #include "base/main_timers.h"
 #include "base/settings_store_win.h"
+#include "base/trace_win.h"
 #include "desktop/desktop_host.h"
 #include "desktop/desktop_host_win.h"
 #include "desktop/screen_model.h"
@@ -76,7 +77,12 @@ void ApplyScreen(Screen& screen) {
 }
 
 bool CreateSurface(Screen& screen, bool saver) {
-  HWND window = CreateSurfaceWindow(screen, saver);
+  TraceSpan span(u"surface");
+  HWND window = nullptr;
+  {
+    TraceSpan windowSpan(u"surface-window");
+    window = CreateSurfaceWindow(screen, saver);
+  }
   if (!window) {
     LogLine(u"could not create a wallpaper window");
     return false;

@@ -1,6 +1,7 @@
 #include "bake/bake_thread_win.h"
 
 #include <windows.h>
+#include <mfapi.h>
 #include <shlobj.h>
 
 #include "base/app_facts_win.h"
@@ -43,9 +44,14 @@ BakeEnvironment WindowsEnvironment() {
   env.notify = []() { PostMessageW(gApp.mainWindow, WM_APP_BAKE_PROGRESS, 0, 0); };
   env.threadStart = []() {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // Counted: Media Foundation runs while a bake or a video needs it.
+    MFStartup(MF_VERSION, MFSTARTUP_LITE);
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
   };
-  env.threadEnd = []() { CoUninitialize(); };
+  env.threadEnd = []() {
+    MFShutdown();
+    CoUninitialize();
+  };
   return env;
 }
 

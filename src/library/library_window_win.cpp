@@ -134,7 +134,14 @@ void PickFiles(HWND owner) {
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());
   ofn.lpstrTitle = L"Add your own wallpapers";
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT;
-  if (!GetOpenFileNameW(&ofn)) return;
+  // The dialog's library loads with the first pick, not with the program:
+  // it brings the printing stack with it.
+  using OpenDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+  HMODULE dialogs = LoadLibraryW(L"comdlg32.dll");
+  const auto open =
+      dialogs ? reinterpret_cast<OpenDialog>(reinterpret_cast<void*>(GetProcAddress(dialogs, "GetOpenFileNameW")))
+              : nullptr;
+  if (!open || !open(&ofn)) return;
   AddUserWallpapers(ParsePickedFiles({reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()}));
 }
 

@@ -6,6 +6,8 @@
 #include <cfloat>
 
 #include "base/log_win.h"
+#include "base/media_foundation_win.h"
+#include "base/trace_win.h"
 #include "render/builtin_shaders.h"
 
 using Microsoft::WRL::ComPtr;
@@ -28,7 +30,25 @@ bool CreateDevice(D3D_DRIVER_TYPE type, UINT flags) {
   return true;
 }
 
-bool CreateBuiltInShaders() {
+// The compiler is loaded with its first use: only pictures drawn scaled and
+// users' shader files need it; a video, a web page or a picture of the
+// screen's own size starts without it.
+pD3DCompile LoadCompiler() {
+  static pD3DCompile compile = [] {
+    TraceSpan span(u"shader-compiler");
+    HMODULE module = LoadLibraryW(L"d3dcompiler_47.dll");
+    return module ? reinterpret_cast<pD3DCompile>(reinterpret_cast<void*>(GetProcAddress(module, "D3DCompile")))
+                  : nullptr;
+  }();
+  return compile;
+}
+
+}  // namespace
+
+bool EnsureBuiltInShaders() {
+  if (!gGraphics.device) return false;
+  if (gGraphics.fullScreenVertexShader && gGraphics.blitPixelShader && gGraphics.sampler) return true;
+  TraceSpan span(u"built-in-shaders");
   ComPtr<ID3DBlob> vs = CompileShader(kFullScreenVertexShader, "vs_4_0", "vs");
   ComPtr<ID3DBlob> ps = CompileShader(kBlitPixelShader, "ps_4_0", "blit");
   if (!vs || !ps) {
@@ -49,15 +69,10 @@ bool CreateBuiltInShaders() {
   return SUCCEEDED(d->CreateSamplerState(&sd, &gGraphics.sampler));
 }
 
-}  // namespace
-
 bool EnsureDevice() {
-  // A healthy device whose built-in shaders failed earlier is not usable:
-  // answering true would have every surface draw nothing.
-  if (gGraphics.device && gGraphics.device->GetDeviceRemovedReason() == S_OK && gGraphics.fullScreenVertexShader &&
-      gGraphics.blitPixelShader && gGraphics.sampler)
-    return true;
+  if (gGraphics.device && gGraphics.device->GetDeviceRemovedReason() == S_OK) return true;
   ReleaseDevice();
+  TraceSpan span(u"device");
   if (!CreateDevice(D3D_DRIVER_TYPE_HARDWARE, D3D11_CREATE_DEVICE_BGRA_SUPPORT | D3D11_CREATE_DEVICE_VIDEO_SUPPORT) &&
       !CreateDevice(D3D_DRIVER_TYPE_HARDWARE, D3D11_CREATE_DEVICE_BGRA_SUPPORT) &&
       !CreateDevice(D3D_DRIVER_TYPE_WARP, D3D11_CREATE_DEVICE_BGRA_SUPPORT)) {
@@ -73,9 +88,18 @@ bool EnsureDevice() {
     ComPtr<IDXGIAdapter> adapter;
     if (SUCCEEDED(dxgiDevice->GetAdapter(&adapter))) adapter->GetParent(IID_PPV_ARGS(&gGraphics.factory));
   }
-  if (!gGraphics.deviceManager) MFCreateDXGIDeviceManager(&gGraphics.resetToken, &gGraphics.deviceManager);
+  // A video made the manager on an earlier device: it moves onto this one.
   if (gGraphics.deviceManager) gGraphics.deviceManager->ResetDevice(gGraphics.device.Get(), gGraphics.resetToken);
-  return CreateBuiltInShaders();
+  return true;
+}
+
+IMFDXGIDeviceManager* MediaDeviceManager() {
+  if (!gGraphics.deviceManager && gGraphics.device) {
+    StartMediaFoundation();
+    if (SUCCEEDED(MFCreateDXGIDeviceManager(&gGraphics.resetToken, &gGraphics.deviceManager)))
+      gGraphics.deviceManager->ResetDevice(gGraphics.device.Get(), gGraphics.resetToken);
+  }
+  return gGraphics.deviceManager.Get();
 }
 
 void ReleaseDevice() {
@@ -95,8 +119,10 @@ ComPtr<ID3DBlob> CompileShader(std::string_view source, const char* target, cons
                                std::string* errorText) {
   ComPtr<ID3DBlob> code;
   ComPtr<ID3DBlob> errors;
-  const HRESULT hr = D3DCompile(source.data(), source.size(), sourceName, nullptr, nullptr, "main", target,
-                                D3DCOMPILE_OPTIMIZATION_LEVEL3, 0, &code, &errors);
+  const pD3DCompile compile = LoadCompiler();
+  if (!compile) return nullptr;
+  const HRESULT hr = compile(source.data(), source.size(), sourceName, nullptr, nullptr, "main", target,
+                             D3DCOMPILE_OPTIMIZATION_LEVEL3, 0, &code, &errors);
   if (FAILED(hr)) {
     if (errorText && errors)
       errorText->assign(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
@@ -119,6 +145,7 @@ ComPtr<IDXGISwapChain1> CreateSurfaceSwapChain(HWND window, UINT width, UINT hei
   desc.Scaling = DXGI_SCALING_STRETCH;
   desc.SwapEffect = DXGI_SWAP_EFFECT_FLIP_DISCARD;
   desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
+  TraceSpan span(u"swap-chain");
   ComPtr<IDXGISwapChain1> swapChain;
   if (FAILED(gGraphics.factory->CreateSwapChainForHwnd(gGraphics.device.Get(), window, &desc, nullptr, nullptr,
                                                        &swapChain)))
@@ -163,6 +190,15 @@ void Blit(ID3D11RenderTargetView* target, ID3D11ShaderResourceView* view, ID3D11
   c->Draw(3, 0);
   ID3D11ShaderResourceView* none = nullptr;
   c->PSSetShaderResources(0, 1, &none);  // a texture left bound would outlive its renderer
+  PresentFrame(swapChain);
+}
+
+void CopyWhole(ID3D11ShaderResourceView* view, IDXGISwapChain1* swapChain) {
+  ComPtr<ID3D11Resource> picture;
+  ComPtr<ID3D11Texture2D> backBuffer;
+  view->GetResource(&picture);
+  if (FAILED(swapChain->GetBuffer(0, IID_PPV_ARGS(&backBuffer)))) return;
+  gGraphics.context->CopyResource(backBuffer.Get(), picture.Get());
   PresentFrame(swapChain);
 }
 

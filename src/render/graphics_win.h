@@ -30,8 +30,15 @@ extern Graphics gGraphics;
 // check finds one); HandleGpuReset clears it.
 extern bool gDeviceLost;
 
-// Makes sure a usable device and all shared objects exist.
+// Makes sure a usable device, its context and the DXGI factory exist.
 bool EnsureDevice();
+// The vertex shader, the blit shader and the sampler, made with their first
+// use on each device (pictures and shaders); logs "built-in shader compile
+// failed" when the compiler refuses them.
+bool EnsureBuiltInShaders();
+// The media engine's device manager, made (starting Media Foundation) by the
+// first video; null without a device or when it cannot be made.
+IMFDXGIDeviceManager* MediaDeviceManager();
 // Releases the shared objects, the context and the device; the device
 // manager survives. Every renderer must be gone before this runs.
 void ReleaseDevice();
@@ -44,6 +51,9 @@ Microsoft::WRL::ComPtr<IDXGISwapChain1> CreateSurfaceSwapChain(HWND window, UINT
 // target and presents.
 void Blit(ID3D11RenderTargetView* target, ID3D11ShaderResourceView* view, ID3D11Buffer* constants, UINT width,
           UINT height, IDXGISwapChain1* swapChain);
+// Copies the texture behind `view` into buffer 0 of `swapChain` (the same
+// size and format) and presents: a picture that needs no scaling.
+void CopyWhole(ID3D11ShaderResourceView* view, IDXGISwapChain1* swapChain);
 // Unbinds what a renderer leaves on the context (target, constants, pixel
 // shader, texture), so that its objects die with it; called by destructors.
 void UnbindRenderer();

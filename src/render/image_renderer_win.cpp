@@ -5,6 +5,7 @@
 #include <new>
 
 #include "base/app_facts_win.h"
+#include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "render/graphics_win.h"
 #include "render/placement.h"
@@ -94,6 +95,9 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   constants_ = CreateConstantBuffer();
   if (!constants_) return false;
   UpdateConstants();
+  // A picture copied pixel for pixel needs no shader (nor the compiler).
+  if (!pixelForPixel_ && !EnsureBuiltInShaders()) return false;
+  TraceSpan span(u"picture");
   if (!cacheFrames_) {
     const D3D11_TEXTURE2D_DESC td = PictureTextureDesc(canvasWidth_, canvasHeight_, D3D11_USAGE_DEFAULT);
     if (FAILED(gGraphics.device->CreateTexture2D(&td, nullptr, &canvasTexture_)) ||
@@ -107,6 +111,7 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
 void ImageRenderer::UpdateConstants() {
   UvRect r = ComputeUvRect(frames_, screenKey, canvasWidth_, canvasHeight_, surfaceWidth_, surfaceHeight_);
   if (fit_) r = ComputeFitRect(canvasWidth_, canvasHeight_, surfaceWidth_, surfaceHeight_);
+  pixelForPixel_ = ShowsPixelForPixel(r, canvasWidth_, canvasHeight_, surfaceWidth_, surfaceHeight_);
   const float constants[8] = {r.u, r.v, r.du, r.dv, static_cast<float>(surfaceWidth_),
                               static_cast<float>(surfaceHeight_), 0.0f, 0.0f};
   gGraphics.context->UpdateSubresource(constants_.Get(), 0, nullptr, constants, 0, 0);
@@ -119,7 +124,14 @@ void ImageRenderer::Refresh() {
   ID3D11ShaderResourceView* view = canvasView_.Get();
   const uint32_t current = timeline_.current();
   if (cacheFrames_) view = current < frameCache_.size() ? frameCache_[current].Get() : nullptr;
-  if (view) Blit(targetView_.Get(), view, constants_.Get(), surfaceWidth_, surfaceHeight_, swapChain_.Get());
+  if (view) Draw(view);
+}
+
+void ImageRenderer::Draw(ID3D11ShaderResourceView* view) {
+  if (pixelForPixel_)
+    CopyWhole(view, swapChain_.Get());
+  else if (EnsureBuiltInShaders())  // a frame moved off pixel for pixel
+    Blit(targetView_.Get(), view, constants_.Get(), surfaceWidth_, surfaceHeight_, swapChain_.Get());
 }
 
 void ImageRenderer::Tick(double seconds) {
@@ -135,7 +147,7 @@ void ImageRenderer::ShowFrame(uint32_t index) {
   }
   // With every frame cached and the canvas gone, a frame whose texture could
   // not be made stays off the screen rather than drawing garbage.
-  if (view) Blit(targetView_.Get(), view, constants_.Get(), surfaceWidth_, surfaceHeight_, swapChain_.Get());
+  if (view) Draw(view);
   ready = true;
   timeline_.Show(index);
 }

@@ -38,6 +38,9 @@ class ImageRenderer : public Renderer {
  private:
   void UpdateConstants();
   void ShowFrame(uint32_t index);
+  // Puts `view` on the surface and presents: copied when it lands pixel for
+  // pixel (no pixel shader runs), drawn through the blit otherwise.
+  void Draw(ID3D11ShaderResourceView* view);
   // Decodes frame `index` onto the canvas; false leaves the canvas as it stands.
   bool ComposeFrame(uint32_t index);
   // The view to draw for the canvas as it stands now; null when there is none.
@@ -61,4 +64,5 @@ class ImageRenderer : public Renderer {
   uint32_t surfaceWidth_ = 0;
   uint32_t surfaceHeight_ = 0;
   bool cacheFrames_ = false;
+  bool pixelForPixel_ = false;
 };

@@ -55,6 +55,10 @@ UvRect ComputeFitRect(uint32_t srcW, uint32_t srcH, uint32_t dstW, uint32_t dstH
   return r;
 }
 
+bool ShowsPixelForPixel(const UvRect& r, uint32_t srcW, uint32_t srcH, uint32_t dstW, uint32_t dstH) {
+  return srcW == dstW && srcH == dstH && r.u == 0.0f && r.v == 0.0f && r.du == 1.0f && r.dv == 1.0f;
+}
+
 Rect ComputeFitDestination(uint32_t srcW, uint32_t srcH, uint32_t dstW, uint32_t dstH) {
   const auto width = static_cast<int32_t>(dstW), height = static_cast<int32_t>(dstH);
   if (srcW == 0 || srcH == 0 || dstW == 0 || dstH == 0) return {0, 0, width, height};

@@ -25,6 +25,10 @@ UvRect ComputeUvRect(const FrameMap& frames, const std::u16string& screenKey, ui
 // A zero size gives the whole picture stretched, never a division by zero.
 UvRect ComputeFitRect(uint32_t srcW, uint32_t srcH, uint32_t dstW, uint32_t dstH);
 
+// True when `r` shows the whole source on a target of the source's own size:
+// the picture lands pixel for pixel and a copy shows it as the blit would.
+bool ShowsPixelForPixel(const UvRect& r, uint32_t srcW, uint32_t srcH, uint32_t dstW, uint32_t dstH);
+
 // Fit for a renderer given a destination in pixels (the video engine's frame
 // transfer): the largest rectangle of the source's aspect inside the target,
 // centred, its sides truncated to whole pixels. A zero size gives the whole

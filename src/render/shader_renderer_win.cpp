@@ -14,7 +14,7 @@ using Microsoft::WRL::ComPtr;
 ShaderRenderer::~ShaderRenderer() { UnbindRenderer(); }
 
 bool ShaderRenderer::Init(HWND window, uint32_t width, uint32_t height, const std::u16string& path) {
-  if (!gGraphics.device) return false;
+  if (!EnsureBuiltInShaders()) return false;
   std::string file;
   if (!ReadWholeFile(path, file)) return false;
   const std::string sourceName = Utf16ToUtf8(U16(PathFindFileNameW(W(path))));

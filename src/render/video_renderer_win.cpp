@@ -46,7 +46,8 @@ VideoRenderer::~VideoRenderer() {
 bool VideoRenderer::Init(HWND window, uint32_t width, uint32_t height, const std::u16string& path) {
   surfaceWidth_ = width;
   surfaceHeight_ = height;
-  if (!gGraphics.deviceManager) return false;
+  IMFDXGIDeviceManager* manager = MediaDeviceManager();
+  if (!manager) return false;
   swapChain_ = CreateSurfaceSwapChain(window, width, height);
   if (!swapChain_) return false;
   ComPtr<IMFMediaEngineClassFactory> factory;
@@ -55,7 +56,7 @@ bool VideoRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   notify_.Attach(new MENotify);
   ComPtr<IMFAttributes> attributes;
   if (FAILED(MFCreateAttributes(&attributes, 3))) return false;
-  attributes->SetUnknown(kMediaEngineDxgiManager, gGraphics.deviceManager.Get());
+  attributes->SetUnknown(kMediaEngineDxgiManager, manager);
   attributes->SetUnknown(kMediaEngineCallback, notify_.Get());
   attributes->SetUINT32(kMediaEngineVideoOutputFormat, DXGI_FORMAT_B8G8R8A8_UNORM);
   if (FAILED(factory->CreateInstance(0, attributes.Get(), &engine_))) return false;

@@ -2,6 +2,7 @@
 
 #include <mfapi.h>
 #include <objbase.h>
+#include <psapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -158,6 +159,19 @@ HWND FindProcessWindow(const wchar_t* className, DWORD pid) {
     if (pid == 0 || owner == pid) return w;
   }
   return nullptr;
+}
+
+bool LoadsModule(DWORD pid, const wchar_t* name) {
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+  HMODULE modules[512];
+  DWORD bytes = 0;
+  if (!process || !K32EnumProcessModulesEx(process.get(), modules, sizeof modules, &bytes, LIST_MODULES_ALL))
+    return false;
+  for (DWORD i = 0; i < std::min<DWORD>(bytes / sizeof(HMODULE), 512); ++i) {
+    wchar_t base[MAX_PATH] = {};
+    if (K32GetModuleBaseNameW(process.get(), modules[i], base, MAX_PATH) && _wcsicmp(base, name) == 0) return true;
+  }
+  return false;
 }
 
 HWND WaitForWindow(const wchar_t* className, DWORD pid, DWORD timeoutMs) {

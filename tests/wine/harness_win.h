@@ -91,6 +91,8 @@ inline void Pump(DWORD ms) {
 // A top-level window of `className` owned by `pid` (any process when 0).
 HWND FindProcessWindow(const wchar_t* className, DWORD pid);
 HWND WaitForWindow(const wchar_t* className, DWORD pid, DWORD timeoutMs);
+// Whether process `pid` has loaded the module named `name` ("d3d11.dll").
+bool LoadsModule(DWORD pid, const wchar_t* name);
 // Exits the program through its tray menu; its exit code, or STILL_ACTIVE.
 DWORD ExitThroughTray(App& app);
 

@@ -69,6 +69,23 @@ TEST_F(RenderTest, PictureFitsWithBarsFillsCroppedAndFollowsPanAndZoom) {
   EXPECT_COLOUR(s, 300, 160, 0, 0, 255);
 }
 
+TEST_F(RenderTest, APictureOfTheSurfacesSizeIsCopiedPixelForPixel) {
+  const std::u16string path = File("exact.png");
+  const uint32_t quarters[] = {0xFF0000u, 0x0000FFu, 0x00FF00u, 0xFFFFFFu};
+  WritePicture(W(path), kW, kH, [&](int x, int y) { return quarters[(x < kW / 2 ? 0 : 1) + (y < kH / 2 ? 0 : 2)]; });
+  gGraphics.context->PSSetShader(nullptr, nullptr, 0);
+  ImageRenderer r(gSettings.frames, gSettings.fit);
+  ASSERT_TRUE(r.Init(Window(), kW, kH, path));
+  Microsoft::WRL::ComPtr<ID3D11PixelShader> shader;
+  gGraphics.context->PSGetShader(&shader, nullptr, nullptr);
+  EXPECT_FALSE(shader) << "copied, not drawn";
+  const Shot s = Capture();
+  for (const auto& [x, y, colour] : {std::tuple{0, 0, 0}, {kW / 2 - 1, kH / 2 - 1, 0}, {kW / 2, 0, 1},
+                                     {kW - 1, kH / 2 - 1, 1}, {0, kH / 2, 2}, {kW / 2 - 1, kH - 1, 2},
+                                     {kW / 2, kH / 2, 3}, {kW - 1, kH - 1, 3}})
+    EXPECT_COLOUR(s, x, y, quarters[colour] >> 16, (quarters[colour] >> 8) & 0xFF, quarters[colour] & 0xFF);
+}
+
 TEST_F(RenderTest, AnimatedGifShowsItsFramesInTurnFromTheCache) {
   // Frame 0 all red (0.5 s); frame 1 green over the left half (1 s, then
   // disposed to black); frame 2 blue over the right half (0.2 s).
@@ -242,6 +259,7 @@ class GpuResetTest : public RenderTest {
 };
 
 TEST_F(GpuResetTest, FirstLossRetriesLaterAndASecondWithinFiveMinutesStops) {
+  ASSERT_TRUE(MediaDeviceManager()) << "as the first video makes it";
   LoseDeviceDrawing();
   EXPECT_TRUE(gScreens.empty());
   EXPECT_FALSE(gGraphics.device) << "the device is released";
@@ -278,10 +296,13 @@ TEST_F(GpuResetTest, DeviceAndSharedObjectsComeBackAfterRelease) {
   ID3D11Device* first = gGraphics.device.Get();
   EXPECT_TRUE(EnsureDevice());
   EXPECT_EQ(gGraphics.device.Get(), first) << "a healthy device is kept";
+  EXPECT_TRUE(EnsureBuiltInShaders());
   EXPECT_TRUE(shared());
   ReleaseDevice();
   EXPECT_FALSE(gGraphics.device || gGraphics.context || gGraphics.factory || gGraphics.sampler);
   ASSERT_TRUE(EnsureDevice());
+  EXPECT_FALSE(gGraphics.fullScreenVertexShader || gGraphics.blitPixelShader) << "made with their first use";
+  EXPECT_TRUE(EnsureBuiltInShaders());
   EXPECT_TRUE(shared());
   EXPECT_GE(MaxTextureSide(), 8192u);
   // A zero-width swap chain is made one pixel wide.

@@ -275,4 +275,36 @@ TEST_F(VideoResetTest, SaverStartThatShowsNothingIsNotRetriedUntilSomethingChang
   EXPECT_EQ(tries(missing), before + 2);
 }
 
+// The real program starts each engine with the first wallpaper that needs it:
+// a picture never starts Media Foundation, a video never loads the compiler,
+// nor does a picture of the screen's size (copied, not drawn).
+TEST(EngineStart, EachEngineWaitsForTheFirstWallpaperThatNeedsIt) {
+  const std::u16string picture = ScratchDir().windowsDir + u"\\engines.png";
+  WritePicture(W(picture), 64, 36, [](int, int) { return 0x3080C0u; });
+  const std::u16string screenSized = ScratchDir().windowsDir + u"\\screen-sized.png";
+  WritePicture(W(screenSized), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+               [](int, int) { return 0x3080C0u; });
+  const struct {
+    std::u16string path;
+    bool mediaFoundation, compiler;
+  } cases[] = {{picture, false, true}, {screenSized, false, false}, {TestVideos().h264, true, false}};
+  WaitForNoShell();
+  auto shell = StartShell();
+  SetEnvironmentVariableW(L"LH_TRACE", L"1");
+  for (const auto& c : cases) {
+    RemoveTree(DataDir());
+    CreateDirectoryW(DataDir().c_str(), nullptr);
+    WriteFileBytes(SettingsPath(), "mode=span\r\nspan=" + Utf16ToUtf8(c.path) + "\r\n");
+    App app(L"--tray");
+    ASSERT_TRUE(WaitUntil([] { return ProgramLog().find("trace: first present") != std::string::npos; }, 20000))
+        << ProgramLog();
+    EXPECT_EQ(ProgramLog().find("trace: step media-foundation") != std::string::npos, c.mediaFoundation)
+        << Utf16ToUtf8(c.path);
+    EXPECT_EQ(LoadsModule(app.Pid(), L"d3dcompiler_47.dll"), c.compiler) << Utf16ToUtf8(c.path);
+    EXPECT_EQ(ExitThroughTray(app), 0u);
+  }
+  SetEnvironmentVariableW(L"LH_TRACE", nullptr);
+  RemoveTree(DataDir());
+}
+
 }  // namespace

@@ -73,6 +73,19 @@ TEST(ComputeFitRectTest, LetterboxesWithEqualBars) {
   ExpectRect(ComputeFitRect(0, 1000, 1920, 1080), 0.0f, 0.0f, 1.0f, 1.0f);
 }
 
+TEST(ShowsPixelForPixelTest, OnlyTheWholePictureOnATargetOfItsOwnSize) {
+  FrameMap frames;
+  frames[u"Z"] = {0.5f, 0.5f, 2.0f};
+  EXPECT_TRUE(ShowsPixelForPixel(ComputeUvRect(frames, u"A", 1920, 1080, 1920, 1080), 1920, 1080, 1920, 1080));
+  EXPECT_TRUE(ShowsPixelForPixel(ComputeFitRect(1920, 1080, 1920, 1080), 1920, 1080, 1920, 1080));
+  EXPECT_FALSE(ShowsPixelForPixel(ComputeUvRect(frames, u"Z", 1920, 1080, 1920, 1080), 1920, 1080, 1920, 1080))
+      << "zoomed";
+  EXPECT_FALSE(ShowsPixelForPixel(ComputeUvRect(frames, u"A", 3840, 2160, 1920, 1080), 3840, 2160, 1920, 1080))
+      << "scaled: same aspect, other size";
+  EXPECT_FALSE(ShowsPixelForPixel(ComputeUvRect(frames, u"A", 1920, 1080, 1920, 1081), 1920, 1080, 1920, 1081));
+  EXPECT_FALSE(ShowsPixelForPixel(UvRect{0.0f, 0.0f, 1.0f, 0.5f}, 1920, 1080, 1920, 1080)) << "cropped";
+}
+
 TEST(ComputeFitDestinationTest, CentresTheLargestRectangleOfTheVideosAspect) {
   struct Case {
     uint32_t srcW, srcH, dstW, dstH;
