@@ -2,31 +2,29 @@
 
 #include "app/command_line.h"
 #include "app/frame_pacing.h"
+#include "base/text.h"
 #include "library/library_window_geometry.h"
 #include "library/samples.h"
 
 namespace {
 
-TEST(CommandLine, BakeOnlyAtTheVeryStart) {
-  const CommandLine bake = ParseCommandLine(u"--bake a\x1f" u"b --tray");
-  EXPECT_TRUE(bake.bakeChild);
-  EXPECT_EQ(bake.bakeArguments, u"a\x1f" u"b --tray");
-  EXPECT_FALSE(bake.tray);
-
-  const CommandLine late = ParseCommandLine(u"--tray --bake x");
-  EXPECT_FALSE(late.bakeChild);
-  EXPECT_TRUE(late.tray);
-  EXPECT_FALSE(ParseCommandLine(u" --bake x").bakeChild);
-  EXPECT_FALSE(ParseCommandLine(u"--bake").bakeChild);  // the blank belongs to the option
-  EXPECT_FALSE(ParseCommandLine(u"--BAKE x").bakeChild);
-}
-
-TEST(CommandLine, TrayAndTourAnywhereCaseSensitive) {
-  const CommandLine both = ParseCommandLine(u"x--tourx --tray");
-  EXPECT_TRUE(both.tray);
-  EXPECT_TRUE(both.tour);
-  EXPECT_FALSE(ParseCommandLine(u"--TRAY").tray);
-  EXPECT_FALSE(ParseCommandLine(u"").tour);
+TEST(CommandLine, BakeOnlyAtTheVeryStartTrayAndTourAnywhereCaseSensitive) {
+  const struct {
+    const char16_t* line;
+    bool bake, tray, tour;
+  } cases[] = {
+      {u"--bake a\u001fb --tray", true, false, false}, {u"--tray --bake x", false, true, false},
+      {u" --bake x", false, false, false},              {u"--BAKE x", false, false, false},
+      {u"x--tourx --tray", false, true, true},          {u"--TRAY", false, false, false},
+      {u"", false, false, false},
+      {u"--bake", false, false, false},  // the option ends in a blank
+  };
+  for (const auto& c : cases) {
+    const CommandLine parsed = ParseCommandLine(c.line);
+    EXPECT_EQ(std::tuple(parsed.bakeChild, parsed.tray, parsed.tour), std::tuple(c.bake, c.tray, c.tour))
+        << Utf16ToUtf8(c.line);
+  }
+  EXPECT_EQ(ParseCommandLine(u"--bake a\u001fb --tray").bakeArguments, u"a\u001fb --tray");
 }
 
 TEST(FramePacing, PeriodIsThousandOverFpsNeverZero) {

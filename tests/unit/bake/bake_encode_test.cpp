@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -34,12 +35,9 @@ TEST(BakeEncode, Nv12IsBt709LimitedRange) {
   EXPECT_EQ(Nv12Of(1, 0, 0), (std::vector<uint8_t>{63, 63, 63, 63, 63, 63, 63, 63, 102, 240, 102, 240}));
 
   // Wide rows take another road through the conversion; the bytes are the same.
-  const std::vector<uint8_t> wide = Nv12Of(1, 0, 0, 14, 2);
-  for (int i = 0; i < 28; ++i) EXPECT_EQ(wide[i], 63) << i;
-  for (int i = 28; i < 42; i += 2) {
-    EXPECT_EQ(wide[i], 102) << i;
-    EXPECT_EQ(wide[i + 1], 240) << i;
-  }
+  std::vector<uint8_t> wide(28, 63);
+  for (int i = 0; i < 7; ++i) wide.insert(wide.end(), {102, 240});
+  EXPECT_EQ(Nv12Of(1, 0, 0, 14, 2), wide);
   // A varied frame, converted at once and in 2-pixel-wide strips, agrees.
   std::vector<float> varied(18 * 4 * 3);
   for (size_t i = 0; i < varied.size(); ++i) varied[i] = static_cast<float>((i * 37) % 101) / 80.0f - 0.1f;
@@ -51,25 +49,16 @@ TEST(BakeEncode, Nv12IsBt709LimitedRange) {
       for (int k = 0; k < 6; ++k) part[y * 6 + k] = varied[y * 54 + strip * 6 + k];
     std::vector<uint8_t> small(2 * 4 * 3 / 2);
     ConvertToNv12(part.data(), 2, 4, small.data());
-    for (int y = 0; y < 4; ++y) {
-      EXPECT_EQ(small[y * 2], whole[y * 18 + strip * 2]);
-      EXPECT_EQ(small[y * 2 + 1], whole[y * 18 + strip * 2 + 1]);
-    }
-    for (int y = 0; y < 2; ++y) {
-      EXPECT_EQ(small[8 + y * 2], whole[72 + y * 18 + strip * 2]);
-      EXPECT_EQ(small[8 + y * 2 + 1], whole[72 + y * 18 + strip * 2 + 1]);
-    }
+    for (int row = 0; row < 6; ++row)  // four luma rows, then two chroma rows
+      EXPECT_EQ(std::memcmp(&small[row * 2], &whole[row * 18 + strip * 2], 2), 0) << strip << " row " << row;
   }
 
-  // Chroma averages each 2x2 block: a block half white, half black is grey.
+  // Chroma is one pair per 2x2 block: a white block beside a black one.
   std::vector<float> rgb(4 * 2 * 3, 0.0f);
   for (int i : {0, 1, 4, 5}) rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = 1.0f;
   std::vector<uint8_t> out(12);
   ConvertToNv12(rgb.data(), 4, 2, out.data());
-  EXPECT_EQ(out[0], 235);
-  EXPECT_EQ(out[2], 16);
-  EXPECT_EQ(out[8], 128);
-  EXPECT_EQ(out[9], 128);
+  EXPECT_EQ(out, (std::vector<uint8_t>{235, 235, 16, 16, 235, 235, 16, 16, 128, 128, 128, 128}));
 }
 
 TEST(BakeEncode, BitrateAndSampleTimes) {
@@ -131,8 +120,7 @@ TEST(BakeEncode, EachFailingStepIsRecordedAndKept) {
     sink.failResult = static_cast<int32_t>(0x80070000u + step);
     std::atomic<uint8_t> cancel{0};
     EXPECT_FALSE(EncodeLoopVideo(effect, sink, u"x.mp4", 12, 144, cancel, nullptr)) << step;
-    EXPECT_EQ(gEncodeFailureStep, step);
-    EXPECT_EQ(gEncodeFailureResult, static_cast<int32_t>(0x80070000u + step));
+    EXPECT_EQ(std::pair(gEncodeFailureStep, gEncodeFailureResult), std::pair(step, sink.failResult));
     EXPECT_EQ(sink.steps.back(), step) << "nothing runs after the failing step";
     EXPECT_EQ(sink.times.size(), step == 5 ? 1u : step == 6 ? 144u : 0u);
   }

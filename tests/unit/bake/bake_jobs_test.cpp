@@ -22,8 +22,7 @@ TEST(BakeNaming, SizesForBakesAndPreviews) {
   for (const Case& c : cases) {
     int32_t w = -1, h = -1;
     ASSERT_TRUE(BakeSizeFor(c.w, c.h, c.maxSide, w, h)) << c.w << "x" << c.h;
-    EXPECT_EQ(w, c.wantW) << c.w << "x" << c.h << " to " << c.maxSide;
-    EXPECT_EQ(h, c.wantH) << c.w << "x" << c.h << " to " << c.maxSide;
+    EXPECT_EQ(std::pair(w, h), std::pair(c.wantW, c.wantH)) << c.w << "x" << c.h << " to " << c.maxSide;
   }
   int32_t w = 0, h = 0;
   EXPECT_FALSE(BakeSizeFor(0, 100, 0, w, h));
@@ -203,6 +202,10 @@ struct FakePlatform {
   }
 };
 
+// A record's kind, percent and path, compared whole.
+using Kp = std::tuple<int32_t, int32_t, std::u16string>;
+Kp Kpp(const BakeProgressRecord& r) { return {r.kind, r.pct, r.path}; }
+
 std::vector<BakeProgressRecord> RunJob(FakePlatform& fake, const std::u16string& source, int32_t preset,
                                        std::atomic<uint8_t>& cancel) {
   std::vector<BakeProgressRecord> records;
@@ -216,11 +219,8 @@ TEST(BakeJobs, BakeReportsProgressThenTheVideo) {
   std::atomic<uint8_t> cancel{0};
   auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
   ASSERT_EQ(records.size(), 61u);
-  EXPECT_EQ(records[1].kind, 0);
-  EXPECT_EQ(records[1].pct, 1);
-  EXPECT_EQ(records.back().kind, 2);
-  EXPECT_EQ(records.back().pct, 100);
-  EXPECT_EQ(records.back().path, u"/videos/Lake - Snowfall.mp4");
+  EXPECT_EQ(Kpp(records[1]), Kp(0, 1, u""));
+  EXPECT_EQ(Kpp(records.back()), Kp(2, 100, u"/videos/Lake - Snowfall.mp4"));
   EXPECT_EQ(fake.lastMaxSide, 0);
   EXPECT_EQ(fake.files, (std::set<std::u16string>{u"/videos/Lake - Snowfall.mp4"}));
 
@@ -239,8 +239,7 @@ TEST(BakeJobs, ARebakeOverAPlayingVideoKeepsTheNewOneUnderTheNextFreeName) {
   RunJob(fake, u"/p/lake.jpg", 3, cancel);
   fake.busy.insert(video);
   auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
-  EXPECT_EQ(records.back().kind, 2);
-  EXPECT_EQ(records.back().path, u"/videos/Lake - Snowfall (2).mp4");
+  EXPECT_EQ(Kpp(records.back()), Kp(2, 100, u"/videos/Lake - Snowfall (2).mp4"));
   EXPECT_EQ(fake.contents[video], 1) << "the playing video is untouched";
   EXPECT_EQ(fake.contents[records.back().path], 2);
   records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
@@ -257,9 +256,7 @@ TEST(BakeJobs, FailedOrCancelledBakeKeepsTheEarlierVideo) {
   for (int step = 1; step <= 6; ++step) {
     fake.failEncodeAtStep = step;
     auto records = RunJob(fake, u"/p/lake.jpg", 3, cancel);
-    EXPECT_EQ(records.back().kind, 3);
-    EXPECT_EQ(records.back().pct, 100);
-    EXPECT_TRUE(records.back().path.empty());
+    EXPECT_EQ(Kpp(records.back()), Kp(3, 100, u""));
     EXPECT_EQ(fake.files, std::set<std::u16string>{video}) << "step " << step;
     EXPECT_EQ(fake.contents[video], 1);
   }
@@ -287,14 +284,11 @@ TEST(BakeJobs, PreviewsAreMadeOnceAndStopAtAnUndecodablePicture) {
   auto first = RunJob(fake, u"/p/lake.jpg", -1, cancel);
   ASSERT_EQ(first.size(), 11u);
   const std::u16string key = PictureKey(u"/p/lake.jpg");
-  for (int32_t i = 0; i < 11; ++i) {
-    EXPECT_EQ(first[i].kind, 1);
-    EXPECT_EQ(first[i].preset, i);
-    EXPECT_EQ(first[i].path, PreviewFilePath(u"/data/previews", key, i, u'/'));
-  }
-  EXPECT_EQ(fake.decodes, 11);
-  EXPECT_EQ(fake.lastMaxSide, 480);
-  EXPECT_EQ(fake.files.size(), 11u);  // no temporary file left behind
+  for (int32_t i = 0; i < 11; ++i)
+    EXPECT_EQ(std::tuple(first[i].kind, first[i].preset, first[i].path),
+              std::tuple(1, i, PreviewFilePath(u"/data/previews", key, i, u'/')));
+  // No temporary file is left behind.
+  EXPECT_EQ(std::tuple(fake.decodes, fake.lastMaxSide, fake.files.size()), std::tuple(11, 480, 11u));
 
   auto second = RunJob(fake, u"/p/lake.jpg", -1, cancel);
   EXPECT_EQ(second.size(), 11u);
@@ -302,9 +296,7 @@ TEST(BakeJobs, PreviewsAreMadeOnceAndStopAtAnUndecodablePicture) {
 
   auto bad = RunJob(fake, u"/p/broken.jpg", -1, cancel);
   ASSERT_EQ(bad.size(), 1u);
-  EXPECT_EQ(bad[0].kind, 3);
-  EXPECT_EQ(bad[0].preset, 0);
-  EXPECT_EQ(bad[0].pct, 0);
+  EXPECT_EQ(std::tuple(bad[0].kind, bad[0].preset, bad[0].pct), std::tuple(3, 0, 0));
 
   // A preview whose encoder fails is skipped silently, leaving no file.
   FakePlatform failing;
@@ -359,10 +351,8 @@ TEST(BakeJobs, ThreadQueueAndFlags) {
   EXPECT_EQ(gBakeBusy.load(), 0);
   records = TakeBakeProgress();
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].kind, 3);
-  EXPECT_EQ(records[0].pct, 100);
-  EXPECT_EQ(records[1].kind, 3);
-  EXPECT_EQ(records[1].pct, 0);
+  EXPECT_EQ(Kpp(records[0]), Kp(3, 100, u""));
+  EXPECT_EQ(Kpp(records[1]), Kp(3, 0, u""));
   CloseBakeJobs();
   EXPECT_EQ(fake.decodes, decodes);
   BakeEnvironmentSlot() = BakeEnvironment{};

@@ -6,16 +6,13 @@
 
 namespace {
 
-TEST(Text, EmptyInputGivesEmptyOutput) {
-  EXPECT_EQ(Utf16ToUtf8(u""), "");
-  EXPECT_EQ(Utf8ToUtf16(""), u"");
-}
-
 TEST(Text, WellFormedTextRoundTrips) {
-  const std::u16string text = u"A\u00e9\u0800\uFFFD\U00010000\U0010FFFF";
-  const std::string utf8 = "A\xC3\xA9\xE0\xA0\x80\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
-  EXPECT_EQ(Utf16ToUtf8(text), utf8);
-  EXPECT_EQ(Utf8ToUtf16(utf8), text);
+  for (const auto& [text, utf8] : {std::pair<std::u16string, std::string>{u"", ""},
+                                   {u"A\u00e9\u0800\uFFFD\U00010000\U0010FFFF",
+                                    "A\xC3\xA9\xE0\xA0\x80\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"}}) {
+    EXPECT_EQ(Utf16ToUtf8(text), utf8);
+    EXPECT_EQ(Utf8ToUtf16(utf8), text);
+  }
 }
 
 TEST(Text, IllFormedInputBecomesReplacementCharacters) {

@@ -88,38 +88,25 @@ TEST(ScreenKeys, InterfaceNameElseGdiName) {
   EXPECT_EQ(StableScreenKey(true, iface, gdi), iface);
   EXPECT_EQ(StableScreenKey(true, u"", gdi), gdi);
   EXPECT_EQ(StableScreenKey(false, iface, gdi), gdi);
-
-  // A monitor keyed by its GDI name finds its assignment under that name.
-  Settings settings;
-  settings.assignments[gdi] = u"C:\\a.png";
-  Screen screen;
-  screen.key = StableScreenKey(false, iface, gdi);
-  EXPECT_EQ(AssignedPath(screen, settings), u"C:\\a.png");
-  EXPECT_FALSE(MigrateScreenKey(settings.assignments, screen.key, gdi));
-  EXPECT_EQ(settings.assignments.size(), 1u);
 }
 
-TEST(ScreenKeys, GdiAssignmentMovesToStableKeyOnceOnly) {
-  const std::u16string gdi = u"\\\\.\\DISPLAY2";
-  const std::u16string key = u"\\\\?\\DISPLAY#ABC#1";
-  AssignmentMap assignments{{gdi, u"C:\\v.mp4"}, {u"\\\\.\\DISPLAY1", u"C:\\other.mp4"}};
-
-  EXPECT_TRUE(MigrateScreenKey(assignments, key, gdi));
-  EXPECT_EQ(assignments, (AssignmentMap{{key, u"C:\\v.mp4"}, {u"\\\\.\\DISPLAY1", u"C:\\other.mp4"}}));
-
-  // The second enumeration finds nothing to move and asks for no save.
-  const AssignmentMap after = assignments;
-  EXPECT_FALSE(MigrateScreenKey(assignments, key, gdi));
-  EXPECT_EQ(assignments, after);
-}
-
-TEST(ScreenKeys, ExistingStableAssignmentWinsOverOldGdiEntry) {
-  const std::u16string gdi = u"\\\\.\\DISPLAY1";
-  const std::u16string key = u"\\\\?\\DISPLAY#XYZ#7";
-  AssignmentMap assignments{{gdi, u"old.png"}, {key, u"new.png"}};
-  EXPECT_FALSE(MigrateScreenKey(assignments, key, gdi));
-  EXPECT_EQ(assignments.at(key), u"new.png");
-  EXPECT_EQ(assignments.at(gdi), u"old.png");
+TEST(ScreenKeys, AGdiAssignmentMovesToTheStableKeyOnceAndNeverOverAnExistingOne) {
+  const std::u16string gdi = u"\\\\.\\DISPLAY2", key = u"\\\\?\\DISPLAY#ABC#1", other = u"\\\\.\\DISPLAY1";
+  struct Case {
+    AssignmentMap before;
+    std::u16string key;
+    bool moved;
+    AssignmentMap after;
+  } cases[] = {
+      {{{gdi, u"v.mp4"}, {other, u"o.mp4"}}, key, true, {{key, u"v.mp4"}, {other, u"o.mp4"}}},
+      {{{key, u"v.mp4"}, {other, u"o.mp4"}}, key, false, {{key, u"v.mp4"}, {other, u"o.mp4"}}},  // again
+      {{{gdi, u"old.png"}, {key, u"new.png"}}, key, false, {{gdi, u"old.png"}, {key, u"new.png"}}},
+      {{{gdi, u"a.png"}}, gdi, false, {{gdi, u"a.png"}}},  // keyed by its GDI name
+  };
+  for (Case& c : cases) {
+    EXPECT_EQ(MigrateScreenKey(c.before, c.key, gdi), c.moved);
+    EXPECT_EQ(c.before, c.after);
+  }
 }
 
 TEST(SurfaceRule, CreatesOnlyWithEverythingInPlace) {

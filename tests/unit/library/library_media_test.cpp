@@ -45,15 +45,10 @@ TEST_F(MediaOnDisk, FoldersAreWebPagesOnlyWithIndexHtml) {
 TEST_F(MediaOnDisk, ShadersAndGifsNeedGpuEffects) {
   for (const char* f : {"a.gif", "b.hlsl", "c.png", "d.GIF", "e.mp4"}) dir.File(f);
   dir.File("site/index.html");
-  for (bool gpu : {false, true}) {
-    EXPECT_EQ(IsUsableWallpaper(probe, P("a.gif"), gpu), gpu);
-    EXPECT_EQ(IsUsableWallpaper(probe, P("d.GIF"), gpu), gpu);
-    EXPECT_EQ(IsUsableWallpaper(probe, P("b.hlsl"), gpu), gpu);
-    EXPECT_TRUE(IsUsableWallpaper(probe, P("c.png"), gpu));
-    EXPECT_TRUE(IsUsableWallpaper(probe, P("e.mp4"), gpu));
-    EXPECT_TRUE(IsUsableWallpaper(probe, P("site"), gpu));
-    EXPECT_FALSE(IsUsableWallpaper(probe, P("gone.mp4"), gpu));
-  }
+  for (bool gpu : {false, true})
+    for (const auto& [name, usable] : {std::pair{"a.gif", gpu}, {"d.GIF", gpu}, {"b.hlsl", gpu},
+                                       {"c.png", true}, {"e.mp4", true}, {"site", true}, {"gone.mp4", false}})
+      EXPECT_EQ(IsUsableWallpaper(probe, P(name), gpu), usable) << name << gpu;
 }
 
 TEST_F(MediaOnDisk, DisplayNames) {
@@ -100,18 +95,19 @@ TEST_F(LibraryScan, SortsBuiltInsByCodeUnitsThenAppendsUserItemsUnsorted) {
   EXPECT_EQ(names, (std::vector<std::u16string>{u"A", u"A", u"B", u"Site", u"Zen", u"Zen x", u"Zoo B", u"Zoo b",
                                                 u"\u00e9mile", u"Z", u"Deleted.mp4", u"A", u"Z"}));
   const size_t builtIns = 9;
-  for (size_t i = 0; i < builtIns; ++i) EXPECT_TRUE(items[i].builtIn);
-  EXPECT_EQ(items[3].path, P("wallpapers/site"));
-  EXPECT_EQ(items[3].kind, MediaKind::Web);
-  EXPECT_EQ(items[4].kind, MediaKind::Image);
   ASSERT_EQ(items.size(), builtIns + user.size());
-  for (size_t i = builtIns; i < items.size(); ++i) {
-    EXPECT_FALSE(items[i].builtIn);
-    EXPECT_EQ(items[i].path, user[i - builtIns]);
+  std::vector<MediaKind> kinds;
+  for (size_t i = 0; i < items.size(); ++i) {
+    kinds.push_back(items[i].kind);
+    EXPECT_EQ(items[i].builtIn, i < builtIns) << i;
+    if (i >= builtIns) {
+      EXPECT_EQ(items[i].path, user[i - builtIns]);
+    }
   }
-  EXPECT_EQ(items[builtIns].kind, MediaKind::Video);
-  EXPECT_EQ(items[builtIns + 1].kind, MediaKind::None);
-  EXPECT_EQ(items[builtIns + 2].kind, MediaKind::Shader);
+  using enum MediaKind;
+  EXPECT_EQ(kinds, (std::vector{Video, Video, Video, Web, Image, Video, Video, Video, Video,  // built in
+                                Video, None, Shader, Video}));
+  EXPECT_EQ(items[3].path, P("wallpapers/site"));
 }
 
 TEST_F(LibraryScan, MissingOrEmptyFolderStillListsUserItems) {

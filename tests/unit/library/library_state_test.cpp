@@ -179,11 +179,6 @@ TEST(StateMessage, SpanPlayingIsDecidedByTheLastSpanningRecord) {
     EXPECT_EQ(page.Doc()["spanPlaying"], lastPlays);
     EXPECT_EQ(page.Doc()["screens"].size(), 1u);  // spanning records are not screens
   }
-  StateFixture none;
-  none.AddScreen(u"A", {0, 0, 10, 10}, true);
-  PageJson page;
-  ASSERT_TRUE(page.Parse(BuildStateMessage(none.Snapshot())));
-  EXPECT_EQ(page.Doc()["spanPlaying"], false);
 }
 
 TEST(StateMessage, RoundTripsAwkwardTextThroughAStrictReader) {

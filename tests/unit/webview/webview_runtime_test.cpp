@@ -96,17 +96,14 @@ TEST(WebViewRuntime, BrowserFolderComesFromTheVariableThenThePolicyThenTheArgume
     FakeSystem fake;
     fake.variables = c.variables;
     fake.policies = c.policies;
-    fake.registrations[{M, kStable}] = u"C:\\RT\\120.0.2210.91";
+    const std::u16string kInstalled = u"C:\\RT\\120.0.2210.91";
+    fake.registrations[{M, kStable}] = kInstalled;
     const RuntimeChoice choice = FindWebViewRuntime(fake.View(), c.argument, u"");
-    ASSERT_EQ(choice.verdict, RuntimeVerdict::Found) << c.what;
-    if (c.dll.empty()) {
-      EXPECT_EQ(choice.runtimeType, 0) << c.what;
-      EXPECT_EQ(choice.clientDll, std::u16string(u"C:\\RT\\120.0.2210.91") + kDll) << c.what;
-    } else {
-      EXPECT_EQ(choice.runtimeType, 1) << c.what;
-      EXPECT_EQ(choice.clientDll, c.dll + kDll) << c.what;
-      EXPECT_TRUE(fake.asked.empty()) << c.what << ": a fixed folder never searches the channels";
-    }
+    const bool fixed = !c.dll.empty();
+    EXPECT_EQ(std::tuple(choice.verdict, choice.runtimeType, choice.clientDll),
+              std::tuple(RuntimeVerdict::Found, fixed ? 1 : 0, (fixed ? c.dll : kInstalled) + kDll))
+        << c.what;
+    EXPECT_EQ(fake.asked.empty(), fixed) << c.what << ": a fixed folder never searches the channels";
   }
 }
 
@@ -185,10 +182,9 @@ TEST(WebViewRuntime, InstalledRuntimesAreSearchedByChannelMachineBeforeUser) {
       EXPECT_EQ(choice.verdict, RuntimeVerdict::NotFound) << c.what;
       continue;
     }
-    ASSERT_EQ(choice.verdict, RuntimeVerdict::Found) << c.what;
-    EXPECT_EQ(choice.clientDll, c.folder + kDll) << c.what;
-    EXPECT_EQ(choice.runtimeType, 0) << c.what;
-    EXPECT_EQ(choice.userDataFolder, u"C:\\Data\\web") << c.what;
+    EXPECT_EQ(std::tuple(choice.verdict, choice.clientDll, choice.runtimeType, choice.userDataFolder),
+              std::tuple(RuntimeVerdict::Found, c.folder + kDll, 0, std::u16string(u"C:\\Data\\web")))
+        << c.what;
   }
 }
 
