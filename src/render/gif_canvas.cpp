@@ -19,6 +19,10 @@ uint32_t Over(uint32_t below, uint32_t p) {
   return kOpaqueBlack | r << 16 | g << 8 | b;
 }
 
+// `v = {}` keeps the capacity (it assigns an empty list); only a swap with an
+// empty vector gives the memory back.
+void FreeAll(std::vector<uint32_t>& v) { std::vector<uint32_t>().swap(v); }
+
 }  // namespace
 
 bool FitsFrameCache(uint64_t frameCount, uint32_t width, uint32_t height) {
@@ -36,8 +40,9 @@ bool GifCanvas::Allocate(uint32_t width, uint32_t height, uint32_t maxSide) {
   if (width == 0 || height == 0 || width > maxSide || height > maxSide) return false;
   try {
     pixels_.assign(static_cast<size_t>(width) * height, kOpaqueBlack);
+    incoming_.assign(pixels_.size(), 0);
   } catch (const std::bad_alloc&) {
-    pixels_ = {};
+    Release();
     return false;
   }
   width_ = width;
@@ -46,11 +51,12 @@ bool GifCanvas::Allocate(uint32_t width, uint32_t height, uint32_t maxSide) {
 }
 
 void GifCanvas::Release() {
-  pixels_ = {};  // assigning an empty vector really gives the memory back
+  FreeAll(pixels_);
+  FreeAll(incoming_);
   width_ = height_ = 0;
   previous = {};  // a released canvas turns every later step into a no-op
   savedArea_ = {};
-  saved_ = {};
+  FreeAll(saved_);
 }
 
 void GifCanvas::BeginFrame(uint32_t index) {
@@ -82,7 +88,7 @@ PixelRect GifCanvas::Place(uint32_t left, uint32_t top, uint32_t frameW, uint32_
       savedArea_ = previous;
       Copy(saved_.data(), savedArea_, false);
     } catch (const std::bad_alloc&) {
-      saved_ = {};  // without the memory the frame stays, as "leave in place" would
+      FreeAll(saved_);  // without the memory the frame stays, as "leave in place" would
     }
   }
   return previous;

@@ -35,9 +35,11 @@ class GifCanvas {
   // A GIF can declare a 65535 x 65535 screen (16 GiB) for a one-pixel image,
   // so the size is checked against `maxSide` (the largest texture the device
   // takes: the canvas must become one) before any memory is asked for, and a
-  // refused allocation is a failure, not a crash. Starts opaque black.
+  // refused allocation is a failure, not a crash. Starts opaque black, with
+  // `incoming` of the same size.
   bool Allocate(uint32_t width, uint32_t height, uint32_t maxSide);
-  // Frees the pixels once every frame has its own texture.
+  // Gives the pixels and `incoming` back to the system once every frame has
+  // its own texture.
   void Release();
 
   // Readies the canvas for frame `index`: frame 0 starts from black with no
@@ -64,6 +66,9 @@ class GifCanvas {
   uint32_t width() const { return width_; }
   uint32_t height() const { return height_; }
   const std::vector<uint32_t>& pixels() const { return pixels_; }
+  // Where a decoded frame lands before it is composed; a frame never covers
+  // more than the canvas.
+  std::vector<uint32_t>& incoming() { return incoming_; }
   uint32_t& at(uint32_t x, uint32_t y) { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
 
   uint32_t disposal = 0;  // disposal method of the frame last decoded
@@ -77,6 +82,7 @@ class GifCanvas {
   uint32_t width_ = 0;
   uint32_t height_ = 0;
   std::vector<uint32_t> pixels_;
+  std::vector<uint32_t> incoming_;
   PixelRect savedArea_;           // what a disposal-3 frame covered ...
   std::vector<uint32_t> saved_;   // ... and the pixels there before it
 };

@@ -2,6 +2,8 @@
 
 #include <propidl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "base/app_facts_win.h"
@@ -96,8 +98,6 @@ bool ImageRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
     timeline_ = GifTimeline(frameCount_);
     frameCache_.clear();
     if (cacheFrames_) frameCache_.resize(frameCount_);
-    // Every decoded frame lands here first; a frame never covers more than the canvas.
-    framePixels_.assign(size_t{canvasWidth_} * canvasHeight_, 0);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -127,7 +127,8 @@ void ImageRenderer::UpdateConstants() {
   pixelForPixel_ = ShowsPixelForPixel(r, canvasWidth_, canvasHeight_, surfaceWidth_, surfaceHeight_);
   const float constants[8] = {r.u, r.v, r.du, r.dv, static_cast<float>(surfaceWidth_),
                               static_cast<float>(surfaceHeight_), 0.0f, 0.0f};
-  gGraphics.context->UpdateSubresource(constants_.Get(), 0, nullptr, constants, 0, 0);
+  std::copy(std::begin(constants), std::end(constants), blitConstants_);
+  constantsStale_ = true;
 }
 
 void ImageRenderer::Refresh() {
@@ -141,10 +142,14 @@ void ImageRenderer::Refresh() {
 }
 
 void ImageRenderer::Draw(ID3D11ShaderResourceView* view) {
-  if (pixelForPixel_)
+  if (pixelForPixel_) {
     CopyWhole(view, swapChain_.Get());
-  else if (EnsureBuiltInShaders())  // a frame moved off pixel for pixel
+  } else if (EnsureBuiltInShaders()) {  // a frame moved off pixel for pixel
+    if (constantsStale_)
+      gGraphics.context->UpdateSubresource(constants_.Get(), 0, nullptr, blitConstants_, 0, 0);
+    constantsStale_ = false;
     Blit(targetView_.Get(), view, constants_.Get(), surfaceWidth_, surfaceHeight_, swapChain_.Get());
+  }
 }
 
 void ImageRenderer::Tick(double seconds) {
@@ -180,14 +185,15 @@ bool ImageRenderer::ComposeFrame(uint32_t index) {
       FAILED(converted->GetSize(&frameWidth, &frameHeight)))
     return false;
   if (frameCount_ == 1) left = top = 0;
+  std::vector<uint32_t>& incoming = canvas_.incoming();
   if (orientation_ >= 2) {
     // A still frame is the whole canvas, stored with its sides as the file has them.
     const size_t count = size_t{frameWidth} * frameHeight;
-    if (count > framePixels_.size() ||
+    if (count > incoming.size() ||
         FAILED(converted->CopyPixels(nullptr, frameWidth * 4, static_cast<UINT>(count * 4),
-                                     reinterpret_cast<BYTE*>(framePixels_.data()))))
+                                     reinterpret_cast<BYTE*>(incoming.data()))))
       return false;
-    return canvas_.ComposeUpright(framePixels_.data(), frameWidth, frameHeight, orientation_);
+    return canvas_.ComposeUpright(incoming.data(), frameWidth, frameHeight, orientation_);
   }
   // Only the part of the frame that lands on the canvas is copied: a frame
   // may declare a size far beyond the logical screen, and it must not make us
@@ -197,11 +203,11 @@ bool ImageRenderer::ComposeFrame(uint32_t index) {
   const WICRect part{0, 0, static_cast<INT>(area.Width()), static_cast<INT>(area.Height())};
   const UINT stride = area.Width() * 4;
   const size_t count = size_t{area.Width()} * area.Height();
-  if (count > framePixels_.size()) return false;
+  if (count > incoming.size()) return false;
   if (FAILED(converted->CopyPixels(&part, stride, static_cast<UINT>(count * 4),
-                                   reinterpret_cast<BYTE*>(framePixels_.data()))))
+                                   reinterpret_cast<BYTE*>(incoming.data()))))
     return false;
-  canvas_.Compose(area, framePixels_.data());
+  canvas_.Compose(area, incoming.data());
   return true;
 }
 
@@ -226,7 +232,6 @@ ID3D11ShaderResourceView* ImageRenderer::Upload(uint32_t index) {
   if (index == frameCount_ - 1 && (cacheFrames_ || frameCount_ == 1)) {
     decoder_.Reset();
     canvas_.Release();
-    framePixels_ = {};
   }
   return view;
 }

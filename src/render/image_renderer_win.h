@@ -57,7 +57,6 @@ class ImageRenderer : public Renderer {
   Microsoft::WRL::ComPtr<ID3D11Texture2D> canvasTexture_;
   Microsoft::WRL::ComPtr<ID3D11ShaderResourceView> canvasView_;
   GifCanvas canvas_;
-  std::vector<uint32_t> framePixels_;  // one decoded frame before it is composed
   uint32_t frameCount_ = 0;
   uint32_t canvasWidth_ = 0;
   uint32_t canvasHeight_ = 0;
@@ -66,4 +65,9 @@ class ImageRenderer : public Renderer {
   bool cacheFrames_ = false;
   int orientation_ = 1;  // EXIF orientation of a still picture
   bool pixelForPixel_ = false;
+  // The blit's constants wait for the first blit: under Wine the first buffer
+  // update of a device sets aside a 64 MiB upload area, which a picture
+  // copied pixel for pixel never needs.
+  float blitConstants_[8] = {};
+  bool constantsStale_ = true;
 };

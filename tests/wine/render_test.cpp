@@ -112,15 +112,23 @@ TEST_F(RenderTest, APictureOfTheSurfacesSizeIsCopiedPixelForPixel) {
   WritePicture(W(path), kW, kH, [&](int x, int y) { return quarters[(x < kW / 2 ? 0 : 1) + (y < kH / 2 ? 0 : 2)]; });
   gGraphics.context->PSSetShader(nullptr, nullptr, 0);
   ImageRenderer r(gSettings.frames, gSettings.fit);
+  r.screenKey = u"TEST";
   ASSERT_TRUE(r.Init(Window(), kW, kH, path));
   Microsoft::WRL::ComPtr<ID3D11PixelShader> shader;
   gGraphics.context->PSGetShader(&shader, nullptr, nullptr);
   EXPECT_FALSE(shader) << "copied, not drawn";
-  const Shot s = Capture();
+  Shot s = Capture();
   for (const auto& [x, y, colour] : {std::tuple{0, 0, 0}, {kW / 2 - 1, kH / 2 - 1, 0}, {kW / 2, 0, 1},
                                      {kW - 1, kH / 2 - 1, 1}, {0, kH / 2, 2}, {kW / 2 - 1, kH - 1, 2},
                                      {kW / 2, kH / 2, 3}, {kW - 1, kH - 1, 3}})
     EXPECT_COLOUR(s, x, y, quarters[colour] >> 16, (quarters[colour] >> 8) & 0xFF, quarters[colour] & 0xFF);
+  // Zoomed onto the white quarter, the first blit of this renderer draws with
+  // the frame's placement.
+  gSettings.frames[u"TEST"] = {0.75f, 0.75f, 2.0f};
+  r.Refresh();
+  s = Capture();
+  for (const auto& [x, y] : {std::pair{1, 1}, {kW - 2, 1}, {1, kH - 2}, {kW - 2, kH - 2}})
+    EXPECT_COLOUR(s, x, y, 255, 255, 255);
 }
 
 TEST_F(RenderTest, AnimatedGifShowsItsFramesInTurnFromTheCache) {

@@ -136,9 +136,11 @@ TEST(GifCanvasTest, OversizedScreensFailBeforeAnyAllocation) {
 
 TEST(GifCanvasTest, ReleasedCanvasIgnoresLaterFrames) {
   GifCanvas canvas = MakeCanvas(10, 10);
+  EXPECT_EQ(canvas.incoming().size(), 100u);
   Draw(canvas, 2, 2, 4, 4, kRed);
   canvas.Release();
-  EXPECT_TRUE(canvas.pixels().empty());
+  // The memory itself goes back, not just the size: a still keeps no copy.
+  EXPECT_EQ(canvas.pixels().capacity() + canvas.incoming().capacity(), 0u);
   canvas.disposal = 2;
   canvas.BeginFrame(1);  // must not touch freed memory
   canvas.BeginFrame(0);
