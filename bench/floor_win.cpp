@@ -78,12 +78,16 @@ bool ShowPicture(HWND window, const Picture& picture, Scene& scene) {
   td.Usage = D3D11_USAGE_IMMUTABLE;
   td.BindFlags = D3D11_BIND_SHADER_RESOURCE;
   const D3D11_SUBRESOURCE_DATA data{picture.pixels.data(), picture.width * 4, 0};
-  ComPtr<IDXGIDevice> dxgiDevice;
+  ComPtr<IDXGIDevice1> dxgiDevice;
   ComPtr<IDXGIAdapter> adapter;
   ComPtr<IDXGIFactory2> factory;
   if (FAILED(device->CreateTexture2D(&td, &data, &texture)) || FAILED(device.As(&dxgiDevice)) ||
       FAILED(dxgiDevice->GetAdapter(&adapter)) || FAILED(adapter->GetParent(IID_PPV_ARGS(&factory))))
     return false;
+  // As lumenhollow.exe does: Present then returns once the frame is handed on.
+  // With the default latency of 3 it returns before the frame is drawn at all,
+  // and the clock would stop early.
+  dxgiDevice->SetMaximumFrameLatency(1);
   DXGI_SWAP_CHAIN_DESC1 sd{};
   sd.Width = picture.width;
   sd.Height = picture.height;
