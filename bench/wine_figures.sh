@@ -132,7 +132,7 @@ grep -a -o "trace: step .*" "$log" | sed "s/^trace: step /    /"
 echo "  still picture, ${seconds} s           $(quiet_window)   target 0.0 %, <= 1 wake-up/s, 0 ticks"
 echo "  the floor, same picture, ${seconds} s    $floor_quiet"
 if [ -n "$runtime" ] && wine "$win/lhctl.exe" open >/dev/null && sleep 3 && wine "$win/lhctl.exe" close-library >/dev/null; then
-  sleep 3  # the working-set trim follows the window a second later
+  sleep 3  # the working-set trim follows the window one or two seconds later
   echo "  private memory after the library was opened and closed (test runtime, no browser)"
   echo "                                   $(( $(private_kib) / 1024 )) MiB   target <= 40 MB"
 else
@@ -160,7 +160,7 @@ playing=$(( $(private_kib) / 1024 ))
 wine notepad.exe &
 notepad=$!
 for _ in $(seq 100); do grep -a -q "paused for notepad.exe" "$log" && break; sleep 0.1; done
-sleep 3  # the working-set trim follows the stop
+sleep 4  # the working-set trim follows the stop, on the housekeeping pass
 stopped=$(( $(private_kib) / 1024 ))
 echo "  private memory, 1080p H.264 video playing, then stopped while a program rule holds (pauseAction=stop)"
 echo "    lumenhollow.exe                $playing MiB playing, $stopped MiB stopped   (floor with a picture: $(( floor_kib / 1024 )) MiB)"

@@ -8,6 +8,7 @@
 #include "app/frame_pacing.h"
 #include "base/app_facts_win.h"
 #include "base/handles_win.h"
+#include "base/main_timers.h"
 #include "base/settings_store_win.h"
 #include "pause/pause_win.h"
 
@@ -27,6 +28,7 @@ struct ShellState {
   UserPauseFacts userFacts;  // what DecidePause weighs besides the system
   FrameTimerState frameTimerState;
   int64_t lastFrameCounter = 0;
+  PassTimer trim;  // TIMER_TRIM: the working-set trim, taken by the housekeeping pass
 };
 
 extern ShellState gShell;

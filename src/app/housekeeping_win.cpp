@@ -60,4 +60,6 @@ void Housekeeping() {
   const UsageFigures& usage = CurrentUsage();
   SetTrayTip(FormatTrayTip(usage.cpuPercent, usage.privateBytes, !CurrentPauseReason().empty()));
   if (LibraryWindowExists()) SendState();
+  if (gShell.trim.TakeIfDue(GetTickCount()))
+    SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
 }

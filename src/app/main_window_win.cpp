@@ -78,10 +78,6 @@ void OnTimer(UINT_PTR id) {
       Timers().Stop(id);
       DecidePause();
       break;
-    case TIMER_TRIM:
-      Timers().Stop(id);
-      SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
-      break;
     case TIMER_SAVER:
       WatchScreensaverInput();
       break;
@@ -190,7 +186,10 @@ class WindowTimers final : public MainTimers {
  public:
   // Without the window SetTimer would make a thread timer that no one handles.
   void Arm(uintptr_t id, uint32_t ms) override {
-    if (gApp.mainWindow) SetTimer(gApp.mainWindow, id, ms, nullptr);
+    // The trim never needs its own wake-up: a still desktop would wake for
+    // nothing else between housekeeping passes.
+    if (id == TIMER_TRIM) gShell.trim.Arm(GetTickCount(), ms);
+    else if (gApp.mainWindow) SetTimer(gApp.mainWindow, id, ms, nullptr);
   }
   void Stop(uintptr_t id) override { KillTimer(gApp.mainWindow, id); }
   void UpdateFrameTimer() override { ::UpdateFrameTimer(); }

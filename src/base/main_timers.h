@@ -23,6 +23,22 @@ class MainTimers {
   virtual void UpdateFrameTimer() = 0;
 };
 
+// A one-shot timer served by the once-a-second housekeeping pass: the first
+// pass at or after its due time takes it, so it never wakes the program on its
+// own and runs at most one pass late. Times are tick counts in milliseconds,
+// which wrap after 49.7 days.
+class PassTimer {
+ public:
+  // Re-arming restarts it, so a burst of requests gives one run.
+  void Arm(uint32_t now, uint32_t ms);
+  // True once, at the first call at or after the due time.
+  bool TakeIfDue(uint32_t now);
+
+ private:
+  uint32_t due_ = 0;
+  bool armed_ = false;
+};
+
 // Until something is registered (and after SetMainTimers(nullptr)) the calls do nothing.
 void SetMainTimers(MainTimers* timers);
 MainTimers& Timers();

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/command_line.h"
 #include "app/frame_pacing.h"
+#include "base/main_timers.h"
 #include "base/text.h"
 #include "library/library_window_geometry.h"
 #include "library/samples.h"
@@ -57,6 +60,30 @@ TEST(FramePacing, DeltaIsCappedAtAQuarterSecond) {
   EXPECT_DOUBLE_EQ(FrameDeltaSeconds(1'033'000, 1'000'000, 1'000'000), 0.033);
   EXPECT_DOUBLE_EQ(FrameDeltaSeconds(9'000'000, 1'000'000, 1'000'000), 0.25);
   EXPECT_DOUBLE_EQ(FrameDeltaSeconds(5, 5, 0), 0.0);
+}
+
+TEST(PassTimer, TakenOnceByTheFirstPassAtOrAfterItsDueTimeAcrossTheTickWrap) {
+  const struct {
+    uint32_t armedAt, ms;
+    std::vector<uint32_t> passes;  // tick counts of the housekeeping passes
+    std::vector<bool> taken;
+  } cases[] = {
+      {1000, 4000, {2000, 4999, 5000, 6000}, {false, false, true, false}},
+      {1000, 2000, {3500, 4500}, {true, false}},                           // a late pass takes it
+      {0xFFFFF000u, 8000, {0xFFFFFFFFu, 0x0F3Fu, 0x0F40u}, {false, false, true}},  // across the wrap
+  };
+  for (const auto& c : cases) {
+    PassTimer timer;
+    EXPECT_FALSE(timer.TakeIfDue(c.armedAt + c.ms)) << "not armed yet";
+    timer.Arm(c.armedAt, c.ms);
+    for (size_t i = 0; i < c.passes.size(); ++i)
+      EXPECT_EQ(timer.TakeIfDue(c.passes[i]), c.taken[i]) << c.armedAt << " pass " << i;
+  }
+  PassTimer burst;  // re-arming restarts the wait
+  burst.Arm(0, 2000);
+  burst.Arm(1500, 2000);
+  EXPECT_FALSE(burst.TakeIfDue(2500));
+  EXPECT_TRUE(burst.TakeIfDue(3500));
 }
 
 TEST(LibraryWindow, CentredAndLimitedByDpiAndWorkArea) {
