@@ -63,7 +63,10 @@ cpu_ticks() { awk "{ print \$14 + \$15 }" "/proc/$app/stat"; }
 switches() { cat /proc/$app/task/*/status 2>/dev/null | awk "/^voluntary_ctxt_switches/ { n += \$2 } END { print n }"; }
 wakeups() { grep -a -c "trace: wake" "$log" 2>/dev/null || true; }
 ticks() { grep -a -c "frame tick" "$log" 2>/dev/null || true; }
-private_kib() { awk "/^Private_(Clean|Dirty)/ { n += \$2 } END { print n }" "/proc/${1:-$app}/smaps_rollup"; }
+# Written pages only, as Windows counts private bytes: the clean code pages of
+# a library count as private whenever no other process maps it at the
+# moment, which swung the floor between 58 and 82 MiB from one run to the next.
+private_kib() { awk "/^Private_Dirty/ { n += \$2 } END { print n }" "/proc/${1:-$app}/smaps_rollup"; }
 spread() {  # min median max of the numbers given
   printf "%s\n" "$@" | sort -n | awk "{ v[NR] = \$1 } END { printf \"%s / %s / %s\", v[1], v[int((NR + 1) / 2)], v[NR] }"
 }
@@ -122,7 +125,7 @@ echo "                                   $(spread "${floor_cpus[@]}") ms CPU"
 echo "    ours / floor (medians)         $(ratio "$(median "${walls[@]}")" "$(median "${floor_walls[@]}")") wall   $(ratio "$(median "${cpus[@]}")" "$(median "${floor_cpus[@]}")") CPU   target <= 1.3x"
 sleep 2
 own_kib=$(private_kib)
-echo "  private memory, one 1080p picture, library never opened (Private_Clean + Private_Dirty)"
+echo "  private memory, one 1080p picture, library never opened (Private_Dirty)"
 echo "    lumenhollow.exe                $(( own_kib / 1024 )) MiB   target <= 40 MB"
 echo "    floor                          $(( floor_kib / 1024 )) MiB"
 echo "    ours / floor                   $(ratio "$own_kib" "$floor_kib")   target <= 1.3x"
