@@ -122,8 +122,7 @@ TEST_F(RenderTest, APictureOfTheSurfacesSizeIsCopiedPixelForPixel) {
                                      {kW - 1, kH / 2 - 1, 1}, {0, kH / 2, 2}, {kW / 2 - 1, kH - 1, 2},
                                      {kW / 2, kH / 2, 3}, {kW - 1, kH - 1, 3}})
     EXPECT_COLOUR(s, x, y, quarters[colour] >> 16, (quarters[colour] >> 8) & 0xFF, quarters[colour] & 0xFF);
-  // Zoomed onto the white quarter, the first blit of this renderer draws with
-  // the frame's placement.
+  // Zoomed onto the white quarter: the first blit draws with the new placement.
   gSettings.frames[u"TEST"] = {0.75f, 0.75f, 2.0f};
   r.Refresh();
   s = Capture();

@@ -139,8 +139,7 @@ TEST(GifCanvasTest, ReleasedCanvasIgnoresLaterFrames) {
   EXPECT_EQ(canvas.incoming().size(), 100u);
   Draw(canvas, 2, 2, 4, 4, kRed);
   canvas.Release();
-  // The memory itself goes back, not just the size: a still keeps no copy.
-  EXPECT_EQ(canvas.pixels().capacity() + canvas.incoming().capacity(), 0u);
+  EXPECT_EQ(canvas.pixels().capacity() + canvas.incoming().capacity(), 0u) << "the memory, not just the size";
   canvas.disposal = 2;
   canvas.BeginFrame(1);  // must not touch freed memory
   canvas.BeginFrame(0);
