@@ -24,6 +24,7 @@ class MENotify final : public IMFMediaEngineNotify {
 
   std::atomic<uint8_t> metadataLoaded{0};
   std::atomic<uint8_t> error{0};
+  std::atomic<uint8_t> playing{0};
 
  private:
   ~MENotify() = default;  // only Release frees it
@@ -64,6 +65,7 @@ class VideoRenderer : public Renderer {
   RECT destination_{0, 0, 0, 0};
   bool sized_ = false;
   bool paused_ = false;
+  bool shown_ = false;  // a frame is in the back buffer
   bool failed_ = false;
   const FrameMap& frames_;
   const bool fit_;
