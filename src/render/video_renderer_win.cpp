@@ -54,7 +54,7 @@ bool VideoRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   ComPtr<IMFMediaEngineClassFactory> factory;
   if (FAILED(CoCreateInstance(kMediaEngineClassFactoryClsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
     return false;
-  notify_.Attach(new MENotify);
+  notify_ = new MENotify;
   ComPtr<IMFAttributes> attributes;
   if (FAILED(MFCreateAttributes(&attributes, 3))) return false;
   attributes->SetUnknown(kMediaEngineDxgiManager, manager);

@@ -14,7 +14,7 @@
 #include "render/media_engine_win.h"
 
 // The engine's event sink. The engine calls it on its own threads, so it only
-// raises two flags that the main thread reads at the next frame step.
+// raises flags that the main thread reads at the next frame step.
 class MENotify final : public IMFMediaEngineNotify {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -28,7 +28,7 @@ class MENotify final : public IMFMediaEngineNotify {
 
  private:
   ~MENotify() = default;  // only Release frees it
-  std::atomic<ULONG> count_{1};
+  std::atomic<ULONG> count_{0};  // the first owner's AddRef makes it 1
 };
 
 class VideoRenderer : public Renderer {
