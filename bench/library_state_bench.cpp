@@ -1,18 +1,20 @@
 // The "state" message the library page receives every second: 4 screens and
 // 1,000 items in a real folder. "Rescan" includes the folder listing and the
-// per-item classification (the first message after the list was freed);
-// "Kept" reuses the list and what was learnt about its files, as the
-// once-a-second messages do (target: at most 2 ms of CPU); "AfterDeletion"
-// is a message after one file of the wallpapers folder went away, when that
-// folder's items are asked about again. "TextOnly" is the message text from
-// a snapshot already taken.
+// per-item classification (the first message after the list was freed),
+// asked on the caller's thread; "Kept" is the once-a-second message of the
+// program, built from the view its worker thread keeps (target: at most 2 ms
+// of CPU); "AfterDeletion" is a message after one file of the wallpapers
+// folder went away, with that folder's items asked about again on the
+// caller's thread. "TextOnly" is the message text from a snapshot already taken.
 #include <benchmark/benchmark.h>
 
+#include <future>
 #include <string>
 
 #include "../tests/support/recording_host.h"
 #include "../tests/support/temp_folder.h"
 #include "library/library_bridge.h"
+#include "library/library_worker.h"
 
 namespace {
 
@@ -61,12 +63,19 @@ BENCHMARK(StateMessageRescan)->Unit(benchmark::kMillisecond);
 
 void StateMessageKept(benchmark::State& state) {
   Library1000 lib;
+  std::promise<void> firstView;
+  LibraryWorker worker(std::make_unique<PosixFileProbe>(), [&, once = true]() mutable {
+    if (std::exchange(once, false)) firstView.set_value();
+  });
+  LibraryBridge bridge(lib.host, lib.probe, &worker);
+  bridge.SendState();
+  firstView.get_future().wait();
   for (auto _ : state) {
-    lib.bridge.SendState();
+    bridge.SendState();
     benchmark::DoNotOptimize(lib.host.posted.back().size());
     lib.host.posted.clear();
   }
-  state.counters["bytes"] = static_cast<double>(Utf16ToUtf8(BuildStateMessage(lib.bridge.TakeSnapshot())).size());
+  state.counters["bytes"] = static_cast<double>(Utf16ToUtf8(BuildStateMessage(bridge.TakeSnapshot())).size());
   state.SetLabel("CPU target <= 2 ms");
 }
 BENCHMARK(StateMessageKept)->Unit(benchmark::kMillisecond);

@@ -16,6 +16,7 @@ lh_core_library(lumencore_bench -O2 -DNDEBUG)
 set_target_properties(lumencore_bench PROPERTIES EXCLUDE_FROM_ALL ON)
 find_package(benchmark REQUIRED)
 file(GLOB LH_BENCHES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
+list(FILTER LH_BENCHES EXCLUDE REGEX "_win\\.cpp$")  # Windows programs, built by the MinGW build
 if(LH_BENCHES)
   add_executable(benchmarks EXCLUDE_FROM_ALL ${LH_BENCHES})
   target_compile_options(benchmarks PRIVATE ${LH_WARNINGS} -O2 -DNDEBUG)

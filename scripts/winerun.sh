@@ -64,6 +64,9 @@ if [ $fresh -eq 1 ] || [ ! -f "$prefix/system.reg" ]; then
   rm -rf "$prefix"
   start=$(date +%s)
   timeout 180 wineboot -i >/dev/null 2>&1
+  # A crash prints its backtrace and ends the process at once, instead of a
+  # crash dialog that holds it until the time limit.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
   echo "winerun: fresh prefix in $(( $(date +%s) - start )) s"
 fi

@@ -216,6 +216,8 @@ void Shutdown() {
   // Web views are closed and released before their environments and COM go;
   // the wallpapers' went with the surfaces in WM_DESTROY.
   CloseLibraryWindow();
+  // The list's worker ends on its own time, holding no folder of the user's.
+  SetLibraryHost(nullptr);
   ReleaseWebViewEnvironments();
   ReleaseGraphicsAtExit();
   gApp.imagingFactory.Reset();

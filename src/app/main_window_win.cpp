@@ -175,6 +175,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_APP_BAKE_PROGRESS:
       DrainBakeProgress();
       return 0;
+    case WM_APP_LIBRARY_VIEW:
+      TakeLibraryView();
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

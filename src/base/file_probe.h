@@ -30,7 +30,7 @@ class FileProbe {
 
   // Starts reporting entries added, removed or renamed directly in `folder`,
   // afresh when it was watched already; false when it cannot be watched
-  // (missing, or no notifications here).
+  // (missing, not on a fixed local drive, or no notifications here).
   virtual bool WatchFolder(const std::u16string&) const { return false; }
   virtual void UnwatchAll() const {}
   // Appends the watched folders whose entries changed since the last call,

@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace {
 
 std::string SystemPath(const std::u16string& path) {
@@ -38,9 +37,10 @@ void PosixFileProbe::ListFolder(const std::u16string& folder, std::vector<std::u
 bool PosixFileProbe::WatchFolder(const std::u16string& folder) const {
   if (notify_ < 0) notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (notify_ < 0 || folder.empty()) return false;
-  const int watch = ::inotify_add_watch(notify_, SystemPath(folder).c_str(),
-                                        IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
-                                            IN_MOVE_SELF | IN_ONLYDIR);
+  // As on Windows, a folder moved away is not reported by its own watch.
+  const int watch =
+      ::inotify_add_watch(notify_, SystemPath(folder).c_str(),
+                          IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_ONLYDIR);
   if (watch < 0) return false;
   std::vector<std::u16string>& names = watched_[watch];  // the same folder gives the same watch
   if (std::find(names.begin(), names.end(), folder) == names.end()) names.push_back(folder);

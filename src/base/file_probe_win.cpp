@@ -1,13 +1,15 @@
 #include "base/file_probe_win.h"
 
-#include <windows.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 #include <algorithm>
 
 #include "base/wide_win.h"
 
-uint32_t WindowsFileProbe::Attributes(const std::u16string& path) const { return GetFileAttributesW(W(path)); }
+uint32_t WindowsFileProbe::Attributes(const std::u16string& path) const {
+  return GetFileAttributesW(W(path));
+}
 
 void WindowsFileProbe::ListFolder(const std::u16string& folder, std::vector<std::u16string>& names) const {
   WIN32_FIND_DATAW entry;
@@ -39,6 +41,18 @@ std::u16string WindowsFileProbe::NameKey(std::u16string_view name) const {
   return key;
 }
 
+namespace {
+
+// A handle on a removable or network folder keeps the drive from being
+// ejected, and on a share that went away its every use waits for the network.
+bool OnFixedDrive(const std::u16string& folder) {
+  if (folder.size() < 3 || folder[1] != u':' || folder[2] != u'\\') return false;
+  const wchar_t root[] = {static_cast<wchar_t>(folder[0]), L':', L'\\', L'\0'};
+  return GetDriveTypeW(root) == DRIVE_FIXED;
+}
+
+}  // namespace
+
 bool WindowsFileProbe::WatchFolder(const std::u16string& folder) const {
   // A handle left on a deleted folder would keep its name from being used again.
   const auto old = std::find(folders_.begin(), folders_.end(), folder);
@@ -48,8 +62,9 @@ bool WindowsFileProbe::WatchFolder(const std::u16string& folder) const {
     handles_.erase(handles_.begin() + static_cast<std::ptrdiff_t>(at));
     folders_.erase(old);
   }
-  const HANDLE change =
-      FindFirstChangeNotificationW(W(folder), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
+  if (!OnFixedDrive(folder)) return false;
+  const HANDLE change = FindFirstChangeNotificationW(
+      W(folder), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
   if (change == INVALID_HANDLE_VALUE) return false;
   handles_.push_back(change);
   folders_.push_back(folder);

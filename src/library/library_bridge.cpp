@@ -9,17 +9,40 @@ void LibraryBridge::ScanLibrary() {
     ReleaseLibraryList();
     return;
   }
-  items_ = ::ScanLibrary(probe_, host_.ExeDir(), host_.CurrentSettings().userList);
-  facts_.Gather(probe_, host_.ExeDir(), items_);
+  scanAsked_ = source_.Scan(host_.ExeDir(), host_.CurrentSettings().userList);
 }
 
 void LibraryBridge::ReleaseLibraryList() {
-  std::vector<LibraryItem>().swap(items_);
-  facts_.Clear(probe_);
+  source_.Release();
+  view_.reset();
+  scanAsked_ = 0;
+  waiting_.clear();
+}
+
+const std::vector<LibraryItem>& LibraryBridge::Items() const {
+  static const std::vector<LibraryItem> kNone;
+  return view_ ? view_->items : kNone;
 }
 
 void LibraryBridge::Post(const std::u16string& json) {
-  if (host_.LibraryViewExists()) host_.PostToPage(json);
+  if (!host_.LibraryViewExists()) return;
+  // Nothing overtakes a message that waits for its list.
+  if (waiting_.empty())
+    host_.PostToPage(json);
+  else
+    waiting_.push_back(json);
+}
+
+void LibraryBridge::PostAfterScan(std::u16string json) {
+  if (!host_.LibraryViewExists()) return;
+  waiting_.push_back(std::move(json));
+  PostWaiting();
+}
+
+void LibraryBridge::PostWaiting() {
+  if (waiting_.empty() || !view_ || view_->scan < scanAsked_) return;
+  for (const std::u16string& json : waiting_) host_.PostToPage(json);
+  waiting_.clear();
 }
 
 StateSnapshot LibraryBridge::TakeSnapshot() {
@@ -27,11 +50,15 @@ StateSnapshot LibraryBridge::TakeSnapshot() {
   StateSnapshot snap;
   snap.settings = &settings;
   snap.screens = &host_.Screens();
-  facts_.Renew(probe_, items_);
-  snap.items.reserve(items_.size());
-  for (size_t i = 0; i < items_.size(); ++i)
-    snap.items.push_back(
-        {&items_[i], facts_.Usable(i, settings.gpuEffects), facts_.Thumbnail(i), facts_.VideoUrl(i)});
+  view_ = source_.Latest();
+  if (view_) {
+    snap.items.reserve(view_->items.size());
+    for (size_t i = 0; i < view_->items.size(); ++i) {
+      const ItemFacts& facts = view_->facts[i];
+      snap.items.push_back({&view_->items[i], settings.gpuEffects ? facts.usableWithGpu : facts.usable,
+                            facts.thumb, facts.url});
+    }
+  }
   snap.startWithWindows = host_.StartsWithWindows();
   const UsageFigures usage = host_.Usage();
   snap.cpuPercent = usage.cpuPercent;
@@ -43,8 +70,13 @@ StateSnapshot LibraryBridge::TakeSnapshot() {
 
 void LibraryBridge::SendState() {
   if (!host_.LibraryViewExists()) return;
-  if (items_.empty()) ScanLibrary();
-  host_.PostToPage(BuildStateMessage(TakeSnapshot()));
+  if (scanAsked_ == 0) ScanLibrary();
+  const StateSnapshot snap = TakeSnapshot();
+  // Rather than an empty library, the page shows nothing until the first list
+  // is there; TakeNewView sends it.
+  if (!view_) return;
+  host_.PostToPage(BuildStateMessage(snap));
+  PostWaiting();
 }
 
 void LibraryBridge::AddUserWallpapers(const std::vector<std::u16string>& paths) {
@@ -59,22 +91,26 @@ void LibraryBridge::AddUserWallpapers(const std::vector<std::u16string>& paths) 
   host_.SaveSettings();
   ScanLibrary();
   SendState();
-  Post(BuildAddedMessage(added));
+  PostAfterScan(BuildAddedMessage(added));
 }
 
 void LibraryBridge::TakeBakeRecord(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path) {
-  if (kind == 2) {
-    auto& list = host_.CurrentSettings().userList;
-    if (std::find(list.begin(), list.end(), path) == list.end()) list.push_back(path);
-    host_.SaveSettings();
-    ScanLibrary();
-    SendState();
-  }
-  PostBakeMessage(kind, preset, pct, path);
+  if (kind != 2) return PostBakeMessage(kind, preset, pct, path);
+  auto& list = host_.CurrentSettings().userList;
+  if (std::find(list.begin(), list.end(), path) == list.end()) list.push_back(path);
+  host_.SaveSettings();
+  ScanLibrary();
+  SendState();
+  // The page shows the new video when it says so, so its list must have it.
+  PostAfterScan(BakeMessage(kind, preset, pct, path));
 }
 
 void LibraryBridge::PostBakeMessage(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path) {
-  if (!host_.LibraryViewExists()) return;
+  if (host_.LibraryViewExists()) Post(BakeMessage(kind, preset, pct, path));
+}
+
+std::u16string LibraryBridge::BakeMessage(int32_t kind, int32_t preset, int32_t pct,
+                                          const std::u16string& path) {
   const std::u16string url = path.empty() ? std::u16string() : probe_.FileUrl(path);
-  host_.PostToPage(BuildBakeMessage(kind, preset, pct, path, url));
+  return BuildBakeMessage(kind, preset, pct, path, url);
 }

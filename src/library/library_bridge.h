@@ -1,15 +1,16 @@
 #pragma once
 // The conversation with the library page: the library list, the messages sent
 // to the page and the commands received from it. Reaches the rest of the
-// program only through a LibraryHost and a FileProbe. Main thread only.
+// program only through a LibraryHost, a FileProbe (for the paths the user
+// just picked or dropped) and a LibrarySource. Main thread only.
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/file_probe.h"
-#include "library/library_facts.h"
 #include "library/library_host.h"
+#include "library/library_lister.h"
 #include "library/media.h"
 #include "library/state_message.h"
 
@@ -18,18 +19,23 @@ using DroppedFiles = std::function<std::vector<std::u16string>()>;
 
 class LibraryBridge {
  public:
-  LibraryBridge(LibraryHost& host, const FileProbe& probe) : host_(host), probe_(probe) {}
+  // Asks `source` for the list; without one, the probe is asked on this thread.
+  LibraryBridge(LibraryHost& host, const FileProbe& probe, LibrarySource* source = nullptr)
+      : host_(host), probe_(probe), ownSource_(probe), source_(source ? *source : ownSource_) {}
 
-  // Rebuilds the library list from the wallpapers folder and the user list.
+  // Asks for the library list anew, from the wallpapers folder and the user list.
   void ScanLibrary();
   // Empties the library list and frees it; the next "state" scans again.
   void ReleaseLibraryList();
-  const std::vector<LibraryItem>& Items() const { return items_; }
+  // The list as of the last snapshot.
+  const std::vector<LibraryItem>& Items() const;
 
-  // Posts "state" while the library view exists (scanning first when the list is empty).
+  // Posts "state" while the library view exists (asking for the list first when there is none).
   void SendState();
-  // The snapshot "state" is built from, with what is known of the files as of
-  // now; its texts stay valid until the list or its facts change.
+  // The source has a new view: "state" again, then what waited for that list.
+  void TakeNewView() { SendState(); }
+  // The snapshot "state" is built from, with the newest facts of the files;
+  // its texts stay valid until the next snapshot.
   StateSnapshot TakeSnapshot();
   // Adds the usable paths to the user list, saves, rescans, sends "state", then "added".
   void AddUserWallpapers(const std::vector<std::u16string>& paths);
@@ -74,13 +80,20 @@ class LibraryBridge {
   void SetRules(const Fields&, const DroppedFiles&);
 
   void Post(const std::u16string& json);
+  // Posts once the page has had the list of the last ScanLibrary.
+  void PostAfterScan(std::u16string json);
+  void PostWaiting();
+  std::u16string BakeMessage(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path);
   // The non-spanning records, in list order: the page's screen indexes.
   std::vector<Screen*> PageScreens();
 
   LibraryHost& host_;
   const FileProbe& probe_;
-  std::vector<LibraryItem> items_;
-  LibraryFacts facts_;
+  LibraryLister ownSource_;
+  LibrarySource& source_;
+  std::shared_ptr<const LibraryView> view_;
+  uint64_t scanAsked_ = 0;  // 0: no list asked for since the last release
+  std::vector<std::u16string> waiting_;
 };
 
 // The page's separator-delimited text as fields (U+001F); empty fields count.

@@ -163,7 +163,7 @@ void LibraryBridge::ApplySpan(const std::u16string& path) {
 
 void LibraryBridge::Ready(const Fields&, const DroppedFiles&) {
   SendState();
-  if (host_.TourRequested()) Post(BuildTourMessage());
+  if (host_.TourRequested()) PostAfterScan(BuildTourMessage());
 }
 
 void LibraryBridge::Apply(const Fields& f, const DroppedFiles&) {

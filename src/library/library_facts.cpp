@@ -7,11 +7,14 @@
 
 namespace {
 
-// A folder item is judged by its index.html, so changes inside it matter too.
-bool IsFolder(const FileProbe& probe, const std::u16string& path, MediaKind kind) {
-  if (kind != MediaKind::Web && kind != MediaKind::None) return false;
+bool IsFolder(const FileProbe& probe, const std::u16string& path) {
   const uint32_t attributes = probe.Attributes(path);
   return attributes != kInvalidFileAttributes && (attributes & kAttributeDirectory);
+}
+
+// A folder item is judged by its index.html, so changes inside it matter too.
+bool IsFolderItem(const FileProbe& probe, const std::u16string& path, MediaKind kind) {
+  return (kind == MediaKind::Web || kind == MediaKind::None) && IsFolder(probe, path);
 }
 
 }  // namespace
@@ -40,26 +43,32 @@ void LibraryFacts::Clear(const FileProbe& probe) {
   thumbsFolder_.clear();
 }
 
-void LibraryFacts::Renew(const FileProbe& probe, const std::vector<LibraryItem>& items) {
-  if (facts_.size() != items.size()) return;  // not gathered for this list
+bool LibraryFacts::Renew(const FileProbe& probe, const std::vector<LibraryItem>& items, bool recheck) {
+  if (facts_.size() != items.size()) return false;  // not gathered for this list
   std::vector<std::u16string> changedList;
   probe.TakeChangedFolders(changedList);
-  const std::unordered_set<std::u16string> changed(changedList.begin(), changedList.end());
+  std::unordered_set<std::u16string> changed(changedList.begin(), changedList.end());
+  if (recheck)
+    for (const auto& [folder, watched] : watched_)
+      if (watched && !IsFolder(probe, folder)) changed.insert(folder);
   // Without a watch (no thumbs folder yet) the listing is the only way to see one appear.
-  const bool listThumbs = !thumbsWatched_ || changed.contains(thumbsFolder_);
+  const bool listThumbs = (recheck && !thumbsWatched_) || changed.contains(thumbsFolder_);
+  const bool askUnwatched =
+      recheck && std::any_of(facts_.begin(), facts_.end(), [](const Fact& f) { return f.askAlways; });
+  if (changed.empty() && !listThumbs && !askUnwatched) return false;
   // A folder that could not be watched may exist by now; a changed one is
   // watched afresh, since it may have been deleted or replaced.
   for (auto& [folder, watched] : watched_)
-    if (!watched || changed.contains(folder)) watched = probe.WatchFolder(folder);
+    if ((recheck && !watched) || changed.contains(folder)) watched = probe.WatchFolder(folder);
   thumbsWatched_ = watched_[thumbsFolder_];
   if (listThumbs) ListThumbs(probe, items);
-  if (changed.empty() && std::none_of(facts_.begin(), facts_.end(), [](const Fact& f) { return f.askAlways; }))
-    return;
   for (size_t i = 0; i < items.size(); ++i) {
     const std::u16string& path = items[i].path;
-    if (facts_[i].askAlways || changed.contains(path) || changed.contains(std::u16string(ParentFolder(path))))
+    if ((askUnwatched && facts_[i].askAlways) || changed.contains(path) ||
+        changed.contains(std::u16string(ParentFolder(path))))
       Classify(probe, i, items[i], ClassifyMedia(probe, path));
   }
+  return true;
 }
 
 void LibraryFacts::Classify(const FileProbe& probe, size_t i, const LibraryItem& item, MediaKind kind) {
@@ -67,7 +76,7 @@ void LibraryFacts::Classify(const FileProbe& probe, size_t i, const LibraryItem&
   fact.usable = IsUsableKind(kind, item.path, false);
   fact.usableWithGpu = IsUsableKind(kind, item.path, true);
   bool watched = Watch(probe, std::u16string(ParentFolder(item.path)));
-  if (IsFolder(probe, item.path, kind)) watched = Watch(probe, item.path) && watched;
+  if (IsFolderItem(probe, item.path, kind)) watched = Watch(probe, item.path) && watched;
   fact.askAlways = !watched;
 }
 
@@ -99,5 +108,6 @@ std::u16string_view LibraryFacts::Thumbnail(size_t i) const {
 }
 
 std::u16string_view LibraryFacts::VideoUrl(size_t i) const {
-  return facts_[i].listedKind == MediaKind::Video ? std::u16string_view(facts_[i].url) : std::u16string_view();
+  return facts_[i].listedKind == MediaKind::Video ? std::u16string_view(facts_[i].url)
+                                                  : std::u16string_view();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // What the "state" message says about each library item ("ok", "thumb",
 // "url"), learnt when the list is built and renewed only for the folders the
-// probe reports as changed, so that the once-a-second message asks the file
-// system nothing. Items whose folder cannot be watched are asked every time.
+// probe reports as changed. A recheck also asks about the items whose folder
+// cannot be watched, and whether each watched folder is still there: a folder
+// moved away (the Recycle Bin's "delete") is not reported by its own watch.
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,11 +19,15 @@ class LibraryFacts {
   void Gather(const FileProbe& probe, const std::u16string& exeDir, const std::vector<LibraryItem>& items);
   // Forgets everything and stops watching.
   void Clear(const FileProbe& probe);
-  // Asks again about the items whose folders changed since the last call.
-  void Renew(const FileProbe& probe, const std::vector<LibraryItem>& items);
+  // Asks again about the items whose folders changed since the last call, and
+  // with `recheck` about the unwatched ones and the watched folders' presence.
+  // False when nothing was asked, so nothing can have changed.
+  bool Renew(const FileProbe& probe, const std::vector<LibraryItem>& items, bool recheck);
 
   size_t size() const { return facts_.size(); }
-  bool Usable(size_t i, bool gpuEffects) const { return gpuEffects ? facts_[i].usableWithGpu : facts_[i].usable; }
+  bool Usable(size_t i, bool gpuEffects) const {
+    return gpuEffects ? facts_[i].usableWithGpu : facts_[i].usable;
+  }
   // ThumbnailUrlFor and the "url" of item i; valid until the next Gather, Renew or Clear.
   std::u16string_view Thumbnail(size_t i) const;
   std::u16string_view VideoUrl(size_t i) const;

@@ -2,27 +2,38 @@
 
 #include <optional>
 
+#include "base/app_facts_win.h"
 #include "base/file_probe_win.h"
 #include "base/settings_store_win.h"
+#include "library/library_worker.h"
 
 namespace {
 
-WindowsFileProbe gProbe;
+WindowsFileProbe gProbe;  // this thread's: the paths the user picks, drops or bakes
+std::optional<LibraryWorker> gWorker;
 std::optional<LibraryBridge> gBridge;
 
 }  // namespace
 
 void SetLibraryHost(LibraryHost* host) {
-  if (host)
-    gBridge.emplace(*host, gProbe);
-  else
-    gBridge.reset();
+  gBridge.reset();
+  gWorker.reset();
+  if (!host) return;
+  gWorker.emplace(std::make_unique<WindowsFileProbe>(),
+                  [] { PostMessageW(gApp.mainWindow, WM_APP_LIBRARY_VIEW, 0, 0); });
+  gBridge.emplace(*host, gProbe, &*gWorker);
+}
+
+void TakeLibraryView() {
+  if (gBridge) gBridge->TakeNewView();
 }
 
 const FileProbe& LibraryFileProbe() { return gProbe; }
 
 MediaKind ClassifyMedia(const std::u16string& path) { return ClassifyMedia(gProbe, path); }
-bool IsUsableWallpaper(const std::u16string& path) { return IsUsableWallpaper(gProbe, path, gSettings.gpuEffects); }
+bool IsUsableWallpaper(const std::u16string& path) {
+  return IsUsableWallpaper(gProbe, path, gSettings.gpuEffects);
+}
 std::u16string DisplayNameFor(const std::u16string& path) { return DisplayNameFor(gProbe, path); }
 std::u16string FileUrl(const std::u16string& path) { return gProbe.FileUrl(path); }
 void ScanLibrary() {

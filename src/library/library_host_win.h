@@ -7,9 +7,11 @@
 
 #include "library/library_bridge.h"
 
-// Makes the bridge over `host`; until then (and after nullptr) the bridge
-// calls below do nothing.
+// Makes the bridge over `host`, with the list kept by a worker thread; until
+// then (and after nullptr) the bridge calls below do nothing.
 void SetLibraryHost(LibraryHost* host);
+// The worker has a new list or new facts (WM_APP_LIBRARY_VIEW).
+void TakeLibraryView();
 const FileProbe& LibraryFileProbe();
 
 // Shorthands for the calls other parts make, with the process's settings.

@@ -16,6 +16,7 @@
 // MF_MEDIA_ENGINE_EVENT values we act on.
 inline constexpr DWORD kMediaEngineEventError = 5;
 inline constexpr DWORD kMediaEngineEventLoadedMetadata = 10;
+inline constexpr DWORD kMediaEngineEventPlaying = 13;
 
 // Attributes of IMFMediaEngineClassFactory::CreateInstance.
 // {065702da-1094-486d-8617-ee7cc4ee4648}

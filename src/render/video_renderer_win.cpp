@@ -34,6 +34,7 @@ ULONG MENotify::Release() {
 HRESULT MENotify::EventNotify(DWORD event, DWORD_PTR, DWORD) {
   if (event == kMediaEngineEventLoadedMetadata) metadataLoaded.exchange(1);
   if (event == kMediaEngineEventError) error.exchange(1);
+  if (event == kMediaEngineEventPlaying) playing.exchange(1);
   return S_OK;
 }
 
@@ -53,7 +54,7 @@ bool VideoRenderer::Init(HWND window, uint32_t width, uint32_t height, const std
   ComPtr<IMFMediaEngineClassFactory> factory;
   if (FAILED(CoCreateInstance(kMediaEngineClassFactoryClsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
     return false;
-  notify_.Attach(new MENotify);
+  notify_ = new MENotify;
   ComPtr<IMFAttributes> attributes;
   if (FAILED(MFCreateAttributes(&attributes, 3))) return false;
   attributes->SetUnknown(kMediaEngineDxgiManager, manager);
@@ -110,11 +111,8 @@ void VideoRenderer::ShowFrame() {
   black.rgbAlpha = 0xFF;
   if (FAILED(engine_->TransferVideoFrame(backBuffer.Get(), &source_, &destination_, &black))) return;
   PresentFrame(swapChain_.Get());
-  if (!ready) {
-    ready = true;
-    // Paused before anything showed: the first frame is up, now hold it.
-    if (paused_) engine_->Pause();
-  }
+  shown_ = true;
+  if (!paused_) ready = true;
 }
 
 void VideoRenderer::Tick(double) {
@@ -132,6 +130,14 @@ void VideoRenderer::Tick(double) {
     return;
   }
   if (!sized_ && notify_->metadataLoaded.load()) Layout();
+  // Paused before anything showed: the first frame is up, so hold it, but only
+  // once the engine has started (an engine paused while starting can crash
+  // its session's threads).
+  if (paused_ && shown_ && !ready && notify_->playing.load()) {
+    engine_->Pause();
+    ready = true;
+    return;
+  }
   LONGLONG presentationTime = 0;
   // S_FALSE means no new frame is due; only S_OK brings one.
   if (engine_->OnVideoStreamTick(&presentationTime) != S_OK) return;

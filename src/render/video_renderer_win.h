@@ -14,7 +14,7 @@
 #include "render/media_engine_win.h"
 
 // The engine's event sink. The engine calls it on its own threads, so it only
-// raises two flags that the main thread reads at the next frame step.
+// raises flags that the main thread reads at the next frame step.
 class MENotify final : public IMFMediaEngineNotify {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -24,10 +24,11 @@ class MENotify final : public IMFMediaEngineNotify {
 
   std::atomic<uint8_t> metadataLoaded{0};
   std::atomic<uint8_t> error{0};
+  std::atomic<uint8_t> playing{0};
 
  private:
   ~MENotify() = default;  // only Release frees it
-  std::atomic<ULONG> count_{1};
+  std::atomic<ULONG> count_{0};  // the first owner's AddRef makes it 1
 };
 
 class VideoRenderer : public Renderer {
@@ -64,6 +65,7 @@ class VideoRenderer : public Renderer {
   RECT destination_{0, 0, 0, 0};
   bool sized_ = false;
   bool paused_ = false;
+  bool shown_ = false;  // a frame is in the back buffer
   bool failed_ = false;
   const FrameMap& frames_;
   const bool fit_;

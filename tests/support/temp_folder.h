@@ -35,6 +35,9 @@ class TempFolder {
   }
   void Folder(const std::string& relative) const { std::filesystem::create_directories(root_ + "/" + relative); }
   void Remove(const std::string& relative) const { std::filesystem::remove_all(root_ + "/" + relative); }
+  void Rename(const std::string& from, const std::string& to) const {
+    std::filesystem::rename(root_ + "/" + from, root_ + "/" + to);
+  }
 
  private:
   std::string root_;

@@ -1,11 +1,15 @@
 // The library's file questions and change notifications on a real Windows
 // file system: a file deleted while the library is open must show as
-// unusable at the next "state" message.
+// unusable at the next "state" message, and a folder moved away within the
+// worker's recheck.
+#include <cstdio>
+
+#include "base/file_probe_win.h"
 #include "base/files_win.h"
 #include "base/wide_win.h"
 #include "harness_win.h"
-#include "base/file_probe_win.h"
 #include "library/library_facts.h"
+#include "library/library_worker.h"
 
 namespace {
 
@@ -39,11 +43,45 @@ TEST_F(FileProbeTest, ThumbnailsMatchWithoutCaseAndADeletionIsReported) {
   bool unusable = false;
   for (int i = 0; i < 30 && !unusable; ++i) {  // the housekeeping second, many times over
     Sleep(100);
-    facts.Renew(probe_, items);
+    facts.Renew(probe_, items, true);
     unusable = !facts.Usable(0, false);
   }
   EXPECT_TRUE(unusable);
   facts.Clear(probe_);
+}
+
+TEST_F(FileProbeTest, AFolderMovedAwayOrDeletedShowsUnusableWithinSeconds) {
+  CreateDirectoryW(W(dir_ + u"\\mine"), nullptr);
+  WriteWholeFile(dir_ + u"\\mine\\pic.png", "x");
+  LibraryWorker worker(std::make_unique<WindowsFileProbe>(), [] {});
+  worker.Scan(dir_, {dir_ + u"\\mine\\pic.png"});
+  const auto usable = [&](bool expected) {
+    return harness::WaitUntil(
+        [&] {
+          const auto view = worker.Latest();
+          return view && view->facts.size() == 2 && view->facts[1].usable == expected;
+        },
+        30000);
+  };
+  ASSERT_TRUE(usable(true));
+  for (const bool moved : {true, false}) {
+    SCOPED_TRACE(moved ? "moved away" : "deleted");
+    const ULONGLONG start = GetTickCount64();
+    if (moved)
+      ASSERT_TRUE(MoveFileW(W(dir_ + u"\\mine"), W(dir_ + u"\\bin")));
+    else
+      harness::RemoveTree(W(dir_ + u"\\mine"));
+    EXPECT_TRUE(usable(false));
+    std::printf("[ figure ] unusable %llu ms after the folder was %s\n", GetTickCount64() - start,
+                moved ? "moved" : "deleted");
+    if (moved)
+      ASSERT_TRUE(MoveFileW(W(dir_ + u"\\bin"), W(dir_ + u"\\mine")));
+    else {
+      CreateDirectoryW(W(dir_ + u"\\mine"), nullptr);
+      WriteWholeFile(dir_ + u"\\mine\\pic.png", "x");
+    }
+    ASSERT_TRUE(usable(true));
+  }
 }
 
 }  // namespace

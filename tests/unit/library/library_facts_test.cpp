@@ -22,9 +22,13 @@ class CountingProbe final : public FileProbe {
     real.ListFolder(folder, names);
   }
   std::u16string FileUrl(const std::u16string& path) const override { return real.FileUrl(path); }
-  bool WatchFolder(const std::u16string& folder) const override { return watches && real.WatchFolder(folder); }
+  bool WatchFolder(const std::u16string& folder) const override {
+    return watches && real.WatchFolder(folder);
+  }
   void UnwatchAll() const override { real.UnwatchAll(); }
-  void TakeChangedFolders(std::vector<std::u16string>& folders) const override { real.TakeChangedFolders(folders); }
+  void TakeChangedFolders(std::vector<std::u16string>& folders) const override {
+    real.TakeChangedFolders(folders);
+  }
 
   PosixFileProbe real;
   bool watches = true;
@@ -35,12 +39,13 @@ class LibraryFactsTest : public testing::Test {
  public:
   LibraryFactsTest() {
     host.exeDir = dir.Path();
-    for (const char* file : {"wallpapers/a.mp4", "wallpapers/b.mp4", "wallpapers/c.png", "wallpapers/d.gif",
-                             "wallpapers/site/index.html", "wallpapers/thumbs/a.mp4.jpg", "wallpapers/thumbs/b.mp4.jpg",
-                             "mine/clip.mp4", "mine/pic.png", "mine/page/index.html", "other/x.mp4"})
+    for (const char* file :
+         {"wallpapers/a.mp4", "wallpapers/b.mp4", "wallpapers/c.png", "wallpapers/d.gif",
+          "wallpapers/site/index.html", "wallpapers/thumbs/a.mp4.jpg", "wallpapers/thumbs/b.mp4.jpg",
+          "mine/clip.mp4", "mine/pic.png", "mine/page/index.html", "other/x.mp4"})
       dir.File(file);
-    for (const char* path : {"mine/clip.mp4", "mine/pic.png", "mine/later.mp4", "mine/page", "other/x.mp4",
-                             "nowhere/y.mp4"})
+    for (const char* path :
+         {"mine/clip.mp4", "mine/pic.png", "mine/later.mp4", "mine/page", "other/x.mp4", "nowhere/y.mp4"})
       host.settings.userList.push_back(dir.Path(path));
   }
 
@@ -75,7 +80,8 @@ TEST_F(LibraryFactsTest, EveryMessageSaysWhatAskingNowWouldSay) {
       {"a built-in video deleted", [](LibraryFactsTest& t) { t.dir.Remove("wallpapers/b.mp4"); }},
       {"a thumbnail deleted", [](LibraryFactsTest& t) { t.dir.Remove("wallpapers/thumbs/a.mp4.jpg"); }},
       {"a thumbnail added", [](LibraryFactsTest& t) { t.dir.File("wallpapers/thumbs/c.png.jpg"); }},
-      {"a built-in page loses index.html", [](LibraryFactsTest& t) { t.dir.Remove("wallpapers/site/index.html"); }},
+      {"a built-in page loses index.html",
+       [](LibraryFactsTest& t) { t.dir.Remove("wallpapers/site/index.html"); }},
       {"a user file deleted", [](LibraryFactsTest& t) { t.dir.Remove("mine/clip.mp4"); }},
       {"a missing user file appears", [](LibraryFactsTest& t) { t.dir.File("mine/later.mp4"); }},
       {"a user picture becomes a page folder",
@@ -113,18 +119,23 @@ TEST_F(LibraryFactsTest, EveryMessageSaysWhatAskingNowWouldSay) {
   }
 }
 
-TEST_F(LibraryFactsTest, QuietFoldersCostNoQuestions) {
-  bridge.SendState();
-  probe.questions = 0;
-  for (int i = 0; i < 3; ++i) bridge.SendState();
-  // "nowhere" cannot be watched, so its one item is asked about each time.
-  EXPECT_EQ(probe.questions, 3 * 2);
+TEST_F(LibraryFactsTest, QuietFoldersCostNoQuestionsUntilTheRecheck) {
+  LibraryLister lister(probe);
+  lister.Scan(host.exeDir, host.settings.userList);
+  const auto questionsOfRenew = [&](bool recheck) {
+    probe.questions = 0;
+    EXPECT_FALSE(lister.Renew(recheck)) << "nothing changed";
+    return probe.questions;
+  };
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(questionsOfRenew(false), 0);
+  // The recheck asks whether each watched folder is still there, and about
+  // "nowhere", which cannot be watched.
+  EXPECT_GT(questionsOfRenew(true), 0);
 
   probe.watches = false;
-  bridge.ScanLibrary();
-  probe.questions = 0;
-  bridge.SendState();
-  EXPECT_GE(probe.questions, static_cast<int>(host.settings.userList.size()));
+  lister.Scan(host.exeDir, host.settings.userList);
+  EXPECT_EQ(questionsOfRenew(false), 0);
+  EXPECT_GE(questionsOfRenew(true), static_cast<int>(host.settings.userList.size()));
 }
 
 TEST_F(LibraryFactsTest, ThumbnailNamesAreComparedAsTheFileSystemDoes) {
