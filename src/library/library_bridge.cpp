@@ -106,7 +106,7 @@ void LibraryBridge::TakeBakeRecord(int32_t kind, int32_t preset, int32_t pct, co
 }
 
 void LibraryBridge::PostBakeMessage(int32_t kind, int32_t preset, int32_t pct, const std::u16string& path) {
-  if (host_.LibraryViewExists()) Post(BakeMessage(kind, preset, pct, path));
+  Post(BakeMessage(kind, preset, pct, path));
 }
 
 std::u16string LibraryBridge::BakeMessage(int32_t kind, int32_t preset, int32_t pct,
