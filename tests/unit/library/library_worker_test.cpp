@@ -147,6 +147,8 @@ TEST_F(LibraryWorkerTest, AFolderMovedOrDeletedIsSeenAndReleasingDropsEveryWatch
   EXPECT_EQ(worker.Latest(), nullptr);
   // The release is done on the worker's thread; it says so with a publication.
   ASSERT_TRUE(published.WaitFor(worker, [&](const LibraryView*) { return watches->load() == 0; }));
+  worker.Scan(host.exeDir, host.settings.userList);  // the library opened again
+  EXPECT_TRUE(WaitForUsable({true, true, true}));
 }
 
 TEST_F(LibraryWorkerTest, AProbeThatNeverAnswersHoldsUpNoCaller) {
